@@ -1,0 +1,33 @@
+#include "app/CKESTRIX_2App.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool HasDisplay()
+{
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!HasDisplay()) {
+        std::fputs("kestrix: no display found (DISPLAY is not set); to run without a screen use a "
+                   "virtual one: xvfb-run -a kestrix\n",
+                   stderr);
+        return 1;
+    }
+    QApplication qt(argc, argv);
+    CKESTRIX_2App app;
+    if (!app.InitInstance())
+        return 1;
+    return qt.exec();
+}

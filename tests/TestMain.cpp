@@ -1,0 +1,18 @@
+// The tests' main: a headless Qt application and a settings hive of the test
+// program's own, so no test reads or writes the user's settings.
+#include "TempDir.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    TempDir config("kestrix-test-config");
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

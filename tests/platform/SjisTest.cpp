@@ -1,0 +1,97 @@
+#include "platform/Sjis.h"
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <string>
+
+namespace {
+
+QString Q(const char16_t* text)
+{
+    return QString::fromUtf16(text);
+}
+
+struct ToUnicodeCase {
+    const char* name;
+    std::string bytes;
+    QString expected;
+};
+
+void PrintTo(const ToUnicodeCase& c, std::ostream* os) { *os << c.name; }
+
+class SjisToUnicodeTest : public ::testing::TestWithParam<ToUnicodeCase> {};
+
+TEST_P(SjisToUnicodeTest, Decodes)
+{
+    EXPECT_EQ(sjis::ToUnicode(GetParam().bytes).toStdU16String(), GetParam().expected.toStdU16String());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SjisBytes, SjisToUnicodeTest,
+    ::testing::Values(ToUnicodeCase{"Hiragana", "\x82\xa0\x82\xa2", Q(u"あい")},
+                      ToUnicodeCase{"HalfWidthKatakana", "\xb1\xdf", Q(u"ｱﾟ")},
+                      // The trail byte 0x5C is part of the character, not a backslash.
+                      ToUnicodeCase{"TrailBackslash", "\x83\x5c\x95\x5c\\", Q(u"ソ表\\")},
+                      ToUnicodeCase{"NecAndIbmExtensions", "\x87\x40\xfa\x5c\xed\x40", Q(u"①纊纊")},
+                      ToUnicodeCase{"InvalidSingleByte", "a\x80z", Q(u"a\uFFFDz")},
+                      ToUnicodeCase{"CutLeadByte", "a\x82", Q(u"a\uFFFD")},
+                      // An undefined double-byte code is one character, not two.
+                      ToUnicodeCase{"UndefinedPair", "\x85\x40z", Q(u"\uFFFDz")},
+                      // A lead byte whose next byte cannot be a trail byte is a character
+                      // of its own; the next byte (here a line break) must survive.
+                      ToUnicodeCase{"LeadBeforeLineBreak", "\x82\n\x82\xa0", Q(u"\uFFFD\nあ")},
+                      ToUnicodeCase{"LeadBeforeSpace", "\x81 a", Q(u"\uFFFD a")},
+                      ToUnicodeCase{"CrLf", "a\r\n", Q(u"a\r\n")}),
+    [](const ::testing::TestParamInfo<ToUnicodeCase>& info) { return std::string(info.param.name); });
+
+struct FromUnicodeCase {
+    const char* name;
+    QString text;
+    std::string expected;
+};
+
+void PrintTo(const FromUnicodeCase& c, std::ostream* os) { *os << c.name; }
+
+class SjisFromUnicodeTest : public ::testing::TestWithParam<FromUnicodeCase> {};
+
+TEST_P(SjisFromUnicodeTest, Encodes)
+{
+    EXPECT_EQ(sjis::FromUnicode(GetParam().text), GetParam().expected);
+    EXPECT_EQ(sjis::Cp932Length(GetParam().text), GetParam().expected.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SjisText, SjisFromUnicodeTest,
+    ::testing::Values(FromUnicodeCase{"MixedKana", Q(u"aあｱ"), "a\x82\xa0\xb1"},
+                      FromUnicodeCase{"TrailBackslash", Q(u"ソ表"), "\x83\x5c\x95\x5c"},
+                      // Code page 932 writes IBM extension kanji in their IBM codes.
+                      FromUnicodeCase{"Extensions", Q(u"①纊"), "\x87\x40\xfa\x5c"},
+                      // A character outside code page 932 is one "?", even when
+                      // it takes a surrogate pair.
+                      FromUnicodeCase{"Unmappable", Q(u"a\u00E9b"), "a?b"},
+                      FromUnicodeCase{"SurrogatePair", Q(u"a\U0001F600b"), "a?b"},
+                      // A lone high surrogate must not swallow the character after it.
+                      FromUnicodeCase{"LoneHighSurrogate", Q(u"a") + QChar(0xD800) + Q(u"あ"), "a?\x82\xa0"},
+                      FromUnicodeCase{"HighSurrogateAtEnd", Q(u"a") + QChar(0xD800), "a?"}),
+    [](const ::testing::TestParamInfo<FromUnicodeCase>& info) { return std::string(info.param.name); });
+
+TEST(SjisTest, IsValid)
+{
+    struct Row {
+        const char* name;
+        std::string bytes;
+        bool valid;
+    } rows[] = {
+        {"empty", "", true},
+        {"ascii", "print;\n", true},
+        {"kanji and katakana", "\x8a\xbf\xb1", true},
+        {"cut lead byte", "\x8a", false},
+        {"invalid byte", "\x80", false},
+        {"undefined pair", "\x85\x40", false},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(sjis::IsValid(row.bytes), row.valid) << row.name;
+}
+
+} // namespace
