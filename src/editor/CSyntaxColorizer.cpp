@@ -1,14 +1,42 @@
 #include "editor/CSyntaxColorizer.h"
 
+#include "editor/CColorStreamBuilder.h"
+#include "editor/CColorStreamReader.h"
+#include "editor/CLineReader.h"
 #include "editor/CommandTipWindow.h"
+#include "platform/CRichEditCtrl.h"
+#include "platform/Nkf.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/UiService.h"
 
+#include <QWidget>
 #include <fstream>
+#include <mutex>
 #include <vector>
 
-CSyntaxColorizer::CSyntaxColorizer() = default;
+namespace {
+
+// True when every byte above ASCII is a half-width katakana of Shift-JIS.
+bool OnlyHalfWidthKana(std::string_view text)
+{
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80 && (b < 0xA1 || b > 0xDF))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CSyntaxColorizer::CSyntaxColorizer()
+{
+    // The control reads the streams this engine builds with the engine's own
+    // reader, which gives back the script's bytes exactly.
+    static std::once_flag registered;
+    std::call_once(registered, [] { CRichEditCtrl::AddStreamReader(&CColorStreamReader::Read); });
+}
 CSyntaxColorizer::~CSyntaxColorizer() = default;
 
 void CSyntaxColorizer::SetTipWindow(std::unique_ptr<CommandTipWindow> window)
@@ -77,4 +105,159 @@ std::string CSyntaxColorizer::LookupCommand(const std::string& word) const
 {
     auto it = commands_.find(word);
     return it == commands_.end() ? std::string() : it->second;
+}
+
+void CSyntaxColorizer::SetFont(const std::string& face, LONG heightTwips, BYTE charSet)
+{
+    face_ = face;
+    fontSize_ = int(heightTwips / 20) * 2;
+    charSet_ = charSet;
+}
+
+void CSyntaxColorizer::SetColors(COLORREF commandColor, COLORREF commentColor)
+{
+    commandColor_ = commandColor;
+    commentColor_ = commentColor;
+}
+
+bool CSyntaxColorizer::NeedsConversion(std::string_view file)
+{
+    // A file whose only non-ASCII bytes are half-width katakana reads as
+    // valid EUC too; scripts here are Shift-JIS, so it stays as it is.
+    const NkfInput code = NkfDetect(file);
+    return code == NkfInput::Jis || (code == NkfInput::Euc && !OnlyHalfWidthKana(file));
+}
+
+std::string CSyntaxColorizer::BuildStream(CLineReader& reader) const
+{
+    CColorStreamBuilder builder({face_, fontSize_, charSet_, commentColor_, commandColor_}, commands_);
+    // Twice the file's size holds most scripts; the stream grows when a file
+    // of mostly double-byte text needs more.
+    builder.Reserve(reader.Size() * 2 + 512);
+    builder.AppendHeader();
+    // Each line reaches the control as Shift-JIS whatever the file's code.
+    // The code is judged on the whole file: a single line is too short to
+    // judge (a Shift-JIS line of half-width katakana reads as valid EUC
+    // kanji), and a Shift-JIS file needs no conversion at all.
+    const bool convert = NeedsConversion(reader.Data());
+    std::string line;
+    std::vector<char> converted;
+    while (reader.ReadString(line)) {
+        if (!convert) {
+            builder.AppendLine(line, CColorStreamBuilder::Paragraph::PlainText);
+            continue;
+        }
+        SetNkfOption("s");
+        converted.assign(line.size() * 2 + 1, '\0');
+        NkfConvert(converted.data(), converted.size(), line.c_str());
+        builder.AppendLine(std::string_view(converted.data()), CColorStreamBuilder::Paragraph::PlainText);
+    }
+    builder.AppendEnd();
+    return builder.Take();
+}
+
+bool CSyntaxColorizer::BuildFromPlainText(CRichEditCtrl& control, CLineReader& reader) const
+{
+    const std::string stream = BuildStream(reader);
+    control.StreamIn(StreamFormat::Rtf, stream);
+    return true;
+}
+
+bool CSyntaxColorizer::BuildFromControl(CRichEditCtrl& control) const
+{
+    const std::string text = control.StreamOut(StreamFormat::Text);
+    CColorStreamBuilder builder({face_, fontSize_, charSet_, commentColor_, commandColor_}, commands_);
+    builder.Reserve(text.size() * 2 + 512);
+    builder.AppendHeader();
+    // A CR ends a line and stays in it; the LF after it starts the next.
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t cr = text.find('\r', start);
+        std::size_t end = cr == std::string::npos ? text.size() : cr + 1;
+        builder.AppendLine(std::string_view(text).substr(start, end - start),
+                           CColorStreamBuilder::Paragraph::Recolored);
+        start = end;
+    }
+    builder.AppendEnd();
+    control.StreamIn(StreamFormat::Rtf, builder.Stream());
+    return true;
+}
+
+void CSyntaxColorizer::ColorRange(CRichEditCtrl& control, long first, long last, COLORREF color) const
+{
+    control.HideSelection(true);
+    control.SetSel(first, last);
+    CharFormat format;
+    format.mask = CFM_COLOR;
+    format.color = color;
+    control.SetCharFormat(CharFormatTarget::Selection, format);
+    control.SetSel(-1, 1);
+    control.HideSelection(false);
+    control.EmptyUndoBuffer();
+}
+
+void CSyntaxColorizer::ColorWords(CRichEditCtrl& control, long first, long last, long caret)
+{
+    if (last <= first)
+        return;
+    const std::string text = control.GetTextRange(first, last);
+    if (text.empty() || CWordScanner::IsShebang(text))
+        return;
+    bool tipPending = false;
+    CWordScanner::Scan(text, commands_, [&](const ScanHit& hit) {
+        const long at = first + long(hit.offset);
+        if (hit.kind == ScanHit::Kind::Comment) {
+            ColorRange(control, at, first + long(text.size()), commentColor_);
+            return;
+        }
+        ColorRange(control, at, at + long(hit.length), commandColor_);
+        if (caret != -1 && at + long(hit.length) == caret && tipWindow_) {
+            tipWindow_->SetTipText(*hit.tip);
+            tipPending = true;
+        }
+    });
+    if (!tipPending || tipSwitch_ != 1)
+        return;
+    // The tip goes just below the end of the range, and the editor keeps the
+    // keyboard.
+    const int height = tipWindow_->CurrentTipHeight(&control);
+    const QPoint client = control.PosFromChar(last);
+    const QPoint screen = control.viewport()->mapToGlobal(client);
+    tipWindow_->HideTip();
+    tipWindow_->ShowAt(QPoint(screen.x(), screen.y() + height));
+    if (QWidget* top = control.window())
+        top->activateWindow();
+}
+
+bool CSyntaxColorizer::RecolorCaretLine(CRichEditCtrl* control, int key)
+{
+    if (!control)
+        return false;
+    if (tipWindow_ && tipWindow_->IsShown())
+        tipWindow_->HideTip();
+    long s = 0, e = 0;
+    control->GetSel(s, e);
+    const long lineStart = control->LineIndex(-1);
+    const long lineLength = control->LineLength(lineStart);
+    const long line = control->LineFromChar(lineStart);
+    long start = lineStart;
+    if (key == 13 && line > 0) {
+        // Enter split a line: unless the split line ends in a comment, it is
+        // recoloured too (its end may have been a command word).
+        const long probe = std::max(0L, lineStart - 3);
+        control->SetSel(probe, probe);
+        const CharFormat format = control->GetCharFormat();
+        const bool commentColored = (format.mask & CFM_COLOR) && !(format.effects & CFE_AUTOCOLOR) &&
+                                    format.color == commentColor_;
+        if (!commentColored && lineStart == s)
+            start = control->LineIndex(line - 1);
+    }
+    ColorRange(*control, start, lineStart + lineLength, kDefaultColor);
+    ColorWords(*control, start, lineStart + lineLength, s);
+    control->SetSel(s, e);
+    CharFormat format;
+    format.mask = CFM_COLOR;
+    format.color = kDefaultColor;
+    control->SetCharFormat(CharFormatTarget::Selection, format);
+    return true;
 }

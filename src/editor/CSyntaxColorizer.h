@@ -1,5 +1,7 @@
-// The single colouring engine of the program, which also keeps the command
-// table read from "keydata.dat" and the command-tip switch.
+// The single colouring engine of the program. It keeps the command table read
+// from "keydata.dat" and the command-tip switch, and colours scripts in two
+// ways: a whole file as one coloured RTF stream loaded in one go, and the
+// lines touched by an edit by painting character ranges of the control.
 //
 // keydata.dat is one block of code page 932 text made of records
 // "word=tip 1:tip 2:/". The loader walks it byte by byte: "/" stores the pair
@@ -14,12 +16,17 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
+class CLineReader;
+class CRichEditCtrl;
 class CommandTipWindow;
 class QWidget;
 
 class CSyntaxColorizer {
 public:
+    static constexpr COLORREF kDefaultColor = 0x00000000;
+
     CSyntaxColorizer();
     ~CSyntaxColorizer();
     CSyntaxColorizer(const CSyntaxColorizer&) = delete;
@@ -50,8 +57,45 @@ public:
     BYTE TipSwitch() const { return tipSwitch_; }
     void SetTipSwitch(bool on) { tipSwitch_ = on ? 1 : 0; }
 
+    // ---- font and colours, copied in from the editor view ----
+
+    // The editor font: the height in twips becomes whole points, doubled.
+    void SetFont(const std::string& face, LONG heightTwips, BYTE charSet);
+    void SetColors(COLORREF commandColor, COLORREF commentColor);
+    const std::string& FaceName() const { return face_; }
+    int FontSizeHalfPoints() const { return fontSize_; }
+    BYTE CharSet() const { return charSet_; }
+    COLORREF CommentColor() const { return commentColor_; }
+    COLORREF CommandColor() const { return commandColor_; }
+
+    // ---- colouring ----
+
+    // True when a file is in EUC-JP or JIS and its lines are converted to
+    // Shift-JIS as they are coloured; the code is judged on the whole file.
+    static bool NeedsConversion(std::string_view file);
+    // The whole coloured stream of a plain-text file, each line converted
+    // to Shift-JIS first when the file is in another code.
+    std::string BuildStream(CLineReader& reader) const;
+    // Builds the stream of a plain-text file and loads it into the control.
+    bool BuildFromPlainText(CRichEditCtrl& control, CLineReader& reader) const;
+    // Re-colours a document loaded as RTF from the control's own text.
+    bool BuildFromControl(CRichEditCtrl& control) const;
+    // Paints [first, last) in one colour, leaving no undo history.
+    void ColorRange(CRichEditCtrl& control, long first, long last, COLORREF color) const;
+    // Paints comments and command words within [first, last); a command
+    // word that ends at the caret (not -1) has its tip shown.
+    void ColorWords(CRichEditCtrl& control, long first, long last, long caret);
+    // Recolours the caret's line after a key (13 for Enter, which recolours
+    // the split line too). False only without a control.
+    bool RecolorCaretLine(CRichEditCtrl* control, int key);
+
 private:
     CommandTable commands_;
     BYTE tipSwitch_ = 1;
+    std::string face_ = "Times New Roman";
+    int fontSize_ = 12;
+    BYTE charSet_ = 0;
+    COLORREF commentColor_ = 0x0000FF00;
+    COLORREF commandColor_ = 0x00FF0000;
     std::unique_ptr<CommandTipWindow> tipWindow_;
 };

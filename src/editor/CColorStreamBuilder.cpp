@@ -1,0 +1,144 @@
+#include "editor/CColorStreamBuilder.h"
+
+#include "platform/Sjis.h"
+
+#include <vector>
+
+namespace {
+
+constexpr char kHex[] = "0123456789abcdef";
+
+void AppendHexEscape(std::string& out, unsigned char byte)
+{
+    out += "\\'";
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0xF];
+}
+
+void AppendColor(std::string& out, COLORREF color)
+{
+    out += "\\red" + std::to_string(GetRValue(color)) + "\\green" + std::to_string(GetGValue(color)) +
+           "\\blue" + std::to_string(GetBValue(color)) + ";";
+}
+
+} // namespace
+
+CColorStreamBuilder::CColorStreamBuilder(const ColorStreamFont& font, const CommandTable& commands)
+    : font_(font), commands_(commands)
+{
+}
+
+void CColorStreamBuilder::AppendEscapedFace(std::string& out, std::string_view face)
+{
+    for (std::size_t i = 0; i < face.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(face[i]);
+        if (sjis::IsLeadByte(c)) {
+            AppendHexEscape(out, c);
+            if (i + 1 >= face.size())
+                break; // a lead byte at the end is written alone
+            AppendHexEscape(out, static_cast<unsigned char>(face[++i]));
+        } else {
+            out += char(c);
+        }
+    }
+}
+
+void CColorStreamBuilder::AppendHeader()
+{
+    stream_ += "{\\rtf1\\ansi\\ansicpg932\\deff0\\deflang1033\\deflangfe1041";
+    stream_ += "{\\fonttbl";
+    stream_ += "{\\f0\\fnil\\fprq2\\fcharset" + std::to_string(font_.charSet) + " ";
+    AppendEscapedFace(stream_, font_.face);
+    stream_ += ";}";
+    stream_ += "{\\f1\\froman\\fprq1\\fcharset128 \\'82\\'6c\\'82\\'72 \\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}";
+    stream_ += "}";
+    stream_ += "{\n\\colortbl ;";
+    AppendColor(stream_, font_.commentColor);
+    AppendColor(stream_, font_.commandColor);
+    stream_ += "}\\par";
+    stream_ += "\\viewkind4\\uc1\\pard\\lang1041\\f0\\fs" + std::to_string(font_.halfPoints) + " \\par";
+}
+
+void CColorStreamBuilder::MarkLine(std::string_view line)
+{
+    marked_.clear();
+    // Where the fragments go, found on the script's own bytes.
+    struct Mark {
+        std::size_t at;
+        const char* text;
+    };
+    std::vector<Mark> marks;
+    bool comment = false;
+    if (!CWordScanner::IsShebang(line)) {
+        CWordScanner::Scan(line, commands_, [&](const ScanHit& hit) {
+            if (hit.kind == ScanHit::Kind::Comment) {
+                marks.push_back({hit.offset, " \\cf1 "});
+                comment = true;
+            } else {
+                marks.push_back({hit.offset, " \\cf2 "});
+                marks.push_back({hit.offset + hit.length, " \\cf0"});
+            }
+        });
+    }
+    std::size_t next = 0;
+    bool trail = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        while (next < marks.size() && marks[next].at == i)
+            marked_ += marks[next++].text;
+        const char c = line[i];
+        if (trail) {
+            trail = false;
+            marked_ += c;
+        } else if (sjis::IsLeadByte(static_cast<unsigned char>(c))) {
+            trail = true;
+            marked_ += c;
+        } else if (c == '{') {
+            marked_ += "\\{";
+        } else if (c == '}') {
+            marked_ += "\\}";
+        } else if (c == '\\') {
+            marked_ += "\\\\";
+        } else {
+            marked_ += c;
+        }
+    }
+    while (next < marks.size())
+        marked_ += marks[next++].text;
+    if (comment)
+        marked_ += " \\cf0 ";
+}
+
+void CColorStreamBuilder::AppendDoubleByteConverted(std::string_view marked)
+{
+    const std::size_t n = marked.size();
+    std::size_t i = 0;
+    while (i < n) {
+        std::size_t plain = i;
+        while (plain < n && !sjis::IsLeadByte(static_cast<unsigned char>(marked[plain])))
+            ++plain;
+        stream_.append(marked.substr(i, plain - i));
+        i = plain;
+        if (i >= n)
+            break;
+        stream_ += "\\f1 ";
+        while (i < n && sjis::IsLeadByte(static_cast<unsigned char>(marked[i]))) {
+            AppendHexEscape(stream_, static_cast<unsigned char>(marked[i]));
+            if (i + 1 >= n)
+                return; // a lead byte that ends the line is written alone
+            AppendHexEscape(stream_, static_cast<unsigned char>(marked[i + 1]));
+            i += 2;
+        }
+        if (i < n)
+            stream_ += " \\f0 ";
+    }
+}
+
+void CColorStreamBuilder::AppendLine(std::string_view line, Paragraph paragraph)
+{
+    MarkLine(line);
+    AppendDoubleByteConverted(marked_);
+    // No CR LF pair is ever left inside a line: a plain-text line ends at its
+    // LF, and a re-coloured document's line ends at its CR with the LF
+    // starting the next line.
+    stream_ += paragraph == Paragraph::PlainText ? " \\par " : "\\par";
+}

@@ -1,0 +1,58 @@
+// Builds the coloured RTF stream of a whole script: a fixed header with the
+// editor font, the Japanese font and the two colours, then each line with
+// fragments that switch the colour around command words and comments and the
+// font around runs of double-byte characters.
+//
+// The fragments are written exactly as the editor has always written them;
+// the one addition is that every backslash of the script is doubled, so that
+// "\n" or "\$" in a script is never taken for RTF. The scanner still sees the
+// script's own bytes, so words and comments are found exactly where they would
+// be without the doubling. CColorStreamReader reads these streams back.
+#pragma once
+
+#include "editor/CWordScanner.h"
+#include "platform/WinTypes.h"
+
+#include <string>
+#include <string_view>
+
+struct ColorStreamFont {
+    std::string face; // code page 932
+    int halfPoints = 12;
+    BYTE charSet = 0;
+    COLORREF commentColor = 0x0000FF00;
+    COLORREF commandColor = 0x00FF0000;
+};
+
+class CColorStreamBuilder {
+public:
+    enum class Paragraph { PlainText, Recolored };
+
+    CColorStreamBuilder(const ColorStreamFont& font, const CommandTable& commands);
+
+    void Reserve(std::size_t bytes) { stream_.reserve(bytes); }
+    // Items 1 to 10: everything before the first line.
+    void AppendHeader();
+    // One line of the script, then its paragraph fragment (" \par " for a
+    // plain-text file, "\par" for a re-coloured document).
+    void AppendLine(std::string_view line, Paragraph paragraph);
+    void AppendEnd() { stream_ += '}'; }
+
+    const std::string& Stream() const { return stream_; }
+    std::string Take() { return std::move(stream_); }
+
+    // The header's face name with double-byte characters as hexadecimal escapes.
+    static void AppendEscapedFace(std::string& out, std::string_view face);
+
+private:
+    // Braces escaped, backslashes doubled (trail bytes left alone), command
+    // and comment fragments inserted.
+    void MarkLine(std::string_view line);
+    // Double-byte characters as "\'hh" escapes between font switches.
+    void AppendDoubleByteConverted(std::string_view marked);
+
+    ColorStreamFont font_;
+    const CommandTable& commands_;
+    std::string stream_;
+    std::string marked_;
+};

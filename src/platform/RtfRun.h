@@ -1,0 +1,21 @@
+// A stretch of text with one character format, as RTF streams carry it into
+// the rich-edit control and out of it.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+#include <string>
+#include <vector>
+
+struct RtfRun {
+    std::string text;      // code page 932 bytes; "\n" ends a paragraph
+    COLORREF color = 0;    // 0x00BBGGRR; meaningful when hasColor
+    bool hasColor = false; // false: the control's default (automatic) colour
+    std::string face;      // code page 932; empty: the control's default face
+    BYTE charSet = 1;
+    int halfPoints = 0;    // font size in half-points; 0: the control's default
+    bool bold = false;
+    bool italic = false;
+};
+
+using RtfRuns = std::vector<RtfRun>;
