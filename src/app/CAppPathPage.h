@@ -1,0 +1,22 @@
+// The settings dialog's first page: the paths of the HTML editor and of the
+// Perl interpreter.
+#pragma once
+
+#include "app/CSettingPage.h"
+
+class QLineEdit;
+
+class CAppPathPage : public CSettingPage {
+    Q_OBJECT
+public:
+    explicit CAppPathPage(QWidget* parent = nullptr);
+
+    void Load() override;
+
+protected:
+    DWORD Write() override;
+
+private:
+    QLineEdit* htmlApp_;
+    QLineEdit* perlApp_;
+};

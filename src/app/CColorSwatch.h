@@ -1,0 +1,23 @@
+// A colour field of the settings dialog: shows its colour over its whole
+// area; a double-click lets the user choose another.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+#include <QWidget>
+
+class CColorSwatch : public QWidget {
+    Q_OBJECT
+public:
+    explicit CColorSwatch(QWidget* parent = nullptr);
+
+    COLORREF Color() const { return color_; }
+    void SetColor(COLORREF color);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    COLORREF color_ = 0;
+};

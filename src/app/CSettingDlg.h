@@ -1,0 +1,49 @@
+// The settings dialog: the editor's font, size and colours, the command
+// tips, the FTP account, and on two tab pages the paths of the helper
+// programs and the local web server. Opening it shows the stored settings;
+// OK writes them all and says how that went; Cancel writes nothing.
+#pragma once
+
+#include "platform/SettingsStore.h"
+
+#include <QDialog>
+
+class CColorSwatch;
+class CFaceComboBox;
+class CPointSizeComboBox;
+class CTabPageCtrl;
+class QCheckBox;
+class QLineEdit;
+
+class CSettingDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CSettingDlg(QWidget* parent = nullptr);
+
+    // Runs the dialog: IDOK after OK, IDCANCEL otherwise.
+    int DoModal();
+
+    // Whether command tips were switched on: the check box as OK left it,
+    // until then as the settings had it.
+    bool TipsChecked() const { return tipsChecked_; }
+
+private:
+    void CreateControls();
+    void LoadSettings();
+    void FillFaceBox();
+    void OnOK();
+    settings::FontSettings FontToSave() const;
+
+    settings::FontSettings loaded_;
+    bool tipsChecked_ = false;
+
+    CFaceComboBox* face_ = nullptr;
+    CPointSizeComboBox* size_ = nullptr;
+    CColorSwatch* commentColor_ = nullptr;
+    CColorSwatch* commandColor_ = nullptr;
+    QCheckBox* tips_ = nullptr;
+    QLineEdit* ftpUrl_ = nullptr;
+    QLineEdit* userId_ = nullptr;
+    QLineEdit* password_ = nullptr;
+    CTabPageCtrl* tabs_ = nullptr;
+};
