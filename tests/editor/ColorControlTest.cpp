@@ -10,6 +10,8 @@
 #include "platform/Sjis.h"
 
 #include <QTest>
+#include <fstream>
+#include <sstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -214,6 +216,71 @@ TEST_F(ColorControl, ShebangLineIsNeverColoured)
     Load("#!/usr/bin/perl -w print\n");
     EXPECT_EQ(ColorAt(0), 0u);
     EXPECT_EQ(ColorAt(Find("print")), 0u);
+}
+
+} // namespace
+
+namespace {
+
+std::string ReadScript(const std::string& name)
+{
+    std::ifstream in(std::string(KESTRIX_SOURCE_DIR "/tests/editor/scripts/") + name, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The lines of a file as the control shows them: "\r" between lines.
+std::string ShownLines(const std::string& file)
+{
+    CLineReader reader(file);
+    std::string line, shown;
+    for (bool first = true; reader.ReadString(line); first = false)
+        shown += (first ? "" : "\r") + line;
+    return shown;
+}
+
+struct ScriptCase {
+    const char* file;
+    const char* shiftJisTwin; // the same script in Shift-JIS, for other codes
+};
+
+void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.file; }
+
+class ScriptFiles : public ColorControl, public ::testing::WithParamInterface<ScriptCase> {};
+
+TEST_P(ScriptFiles, LoadIntoTheControlAndComeBackAsShiftJis)
+{
+    const std::string file = ReadScript(GetParam().file);
+    ASSERT_FALSE(file.empty()) << GetParam().file;
+    Load(file);
+    const std::string expected = ShownLines(ReadScript(GetParam().shiftJisTwin));
+    EXPECT_EQ(control.GetTextRange(0, -1), expected);
+    // Commands after Japanese text on the same line are still coloured.
+    const long open = Find("open(");
+    ASSERT_GE(open, 0);
+    EXPECT_EQ(ColorAt(open), kCommand);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, ScriptFiles,
+                         ::testing::Values(ScriptCase{"bbs.cgi", "bbs.cgi"},
+                                           ScriptCase{"counter.cgi", "counter.cgi"},
+                                           ScriptCase{"counter-euc.cgi", "counter.cgi"},
+                                           ScriptCase{"counter-jis.cgi", "counter.cgi"}),
+                         [](const auto& info) {
+                             std::string name = info.param.file;
+                             for (char& c : name)
+                                 if (c == '-' || c == '.')
+                                     c = '_';
+                             return name;
+                         });
+
+TEST_F(ColorControl, CrLfScriptWithHalfWidthKanaStaysShiftJis)
+{
+    const std::string file = ReadScript("crlf.cgi");
+    Load(file);
+    EXPECT_EQ(control.GetTextRange(0, -1), ShownLines(file));
+    EXPECT_EQ(ColorAt(Find("#")), kComment);
 }
 
 } // namespace
