@@ -1,0 +1,3 @@
+#include "editor/CChildFrame.h"
+
+CChildFrame::CChildFrame(QWidget* parent) : CMDIChildWnd(parent) {}

@@ -1,0 +1,396 @@
+#include "editor/CKESTRIX_2Doc.h"
+
+#include "editor/CKESTRIX_2View.h"
+#include "editor/CLineReader.h"
+#include "editor/CSafeFileWriter.h"
+#include "editor/CSyntaxColorizer.h"
+#include "platform/ByteIndex.h"
+#include "platform/Nkf.h"
+#include "platform/Sjis.h"
+#include "platform/UiService.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr UINT ID_SYNTAX_CHECK = 32791;
+
+std::string J(const char* utf8)
+{
+    return sjis::FromUtf8(utf8);
+}
+
+// A path as the user reads it in a message.
+std::string Shown(const std::string& path)
+{
+    return sjis::FromUtf8(path);
+}
+
+// Reads a whole file; false with errno's value in error when it cannot.
+bool ReadWholeFile(const std::string& path, std::string& bytes, int& error)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        error = EISDIR;
+        return false;
+    }
+    bytes.clear();
+    if (st.st_size > 0)
+        bytes.reserve(std::size_t(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            ::close(fd);
+            return false;
+        }
+        bytes.append(buffer, std::size_t(n));
+    }
+    ::close(fd);
+    return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec))
+        return true;
+    return std::filesystem::absolute(a, ec).lexically_normal() ==
+           std::filesystem::absolute(b, ec).lexically_normal();
+}
+
+// The positions a Shift-JIS file takes in the control: its bytes, less the
+// CR of each CR LF (a line break is one position) and the final line feed
+// (the last line's break is no position of the text).
+std::size_t ControlLength(std::string_view bytes)
+{
+    std::size_t length = bytes.size();
+    for (std::size_t at = bytes.find("\r\n"); at != std::string_view::npos; at = bytes.find("\r\n", at + 2))
+        --length;
+    if (!bytes.empty() && bytes.back() == '\n')
+        --length;
+    return length;
+}
+
+bool HasLoneCr(std::string_view bytes)
+{
+    for (std::size_t at = bytes.find('\r'); at != std::string_view::npos; at = bytes.find('\r', at + 1))
+        if (at + 1 >= bytes.size() || bytes[at + 1] != '\n')
+            return true;
+    return false;
+}
+
+std::string LoneCrsAsLineFeeds(std::string_view bytes)
+{
+    std::string out(bytes);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        if (out[i] == '\r' && (i + 1 >= out.size() || out[i + 1] != '\n'))
+            out[i] = '\n';
+    return out;
+}
+
+const char* NkfOptionFor(NkfCode code)
+{
+    switch (code) {
+    case NkfCode::Jis: return "j";
+    case NkfCode::Euc: return "e";
+    default: return "s";
+    }
+}
+
+} // namespace
+
+CKESTRIX_2Doc::CKESTRIX_2Doc(EditorContext& context) : context_(context) {}
+
+CKESTRIX_2Doc::~CKESTRIX_2Doc() = default;
+
+CKESTRIX_2View* CKESTRIX_2Doc::View() const
+{
+    return dynamic_cast<CKESTRIX_2View*>(FirstView());
+}
+
+bool CKESTRIX_2Doc::IsModified() const
+{
+    if (const CKESTRIX_2View* view = View())
+        return view->GetModify();
+    return modified_;
+}
+
+void CKESTRIX_2Doc::SetModifiedFlag(bool modified)
+{
+    modified_ = modified;
+    if (CKESTRIX_2View* view = View())
+        view->SetModify(modified);
+}
+
+bool CKESTRIX_2Doc::OnNewDocument()
+{
+    rtf_ = false;
+    storedPath_.clear();
+    damagedPath_.clear();
+    lineBreak_ = "\n";
+    finalBreak_ = false;
+    return CDocument::OnNewDocument();
+}
+
+void CKESTRIX_2Doc::TakeLineBreaks(std::string_view bytes)
+{
+    // A file keeps the line break it uses. A file that mixes them is saved
+    // with the one most of its lines end in (the first one met when there is
+    // a tie): the control holds plain line breaks and cannot tell them apart.
+    std::size_t crlf = 0, lf = 0, cr = 0;
+    std::string first;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r') {
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+                ++crlf;
+                ++i;
+                if (first.empty())
+                    first = "\r\n";
+            } else {
+                ++cr;
+                if (first.empty())
+                    first = "\r";
+            }
+        } else if (bytes[i] == '\n') {
+            ++lf;
+            if (first.empty())
+                first = "\n";
+        }
+    }
+    const std::size_t most = std::max({crlf, lf, cr});
+    auto count = [&](const std::string& b) { return b == "\r\n" ? crlf : b == "\n" ? lf : cr; };
+    if (first.empty())
+        lineBreak_ = "\n";
+    else if (count(first) == most)
+        lineBreak_ = first;
+    else
+        lineBreak_ = crlf == most ? "\r\n" : lf == most ? "\n" : "\r";
+}
+
+bool CKESTRIX_2Doc::Refuse(const std::string& path, const char* utf8Reason) const
+{
+    MessageBox(View(), J(utf8Reason) + "\n" + Shown(path), J("通知"), MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+bool CKESTRIX_2Doc::OnOpenDocument(const std::string& path)
+{
+    CKESTRIX_2View* view = View();
+    if (!view)
+        return false;
+    CSyntaxColorizer& engine = context_.colorizer;
+    engine.SetColors(view->CommandColor(), view->CommentColor());
+    const CharFormat& font = view->EditorFormat();
+    engine.SetFont(font.face, font.heightTwips, font.charSet);
+
+    std::string bytes;
+    int error = 0;
+    if (!ReadWholeFile(path, bytes, error)) {
+        MessageBox(view, Shown(path) + "\n" + J("を開けません。") + "\n" + CSafeFileWriter::ErrorText(error),
+                   "Error", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (bytes.find('\0') != std::string::npos)
+        return Refuse(path, "バイナリファイルは開けません。");
+    const long limit = CKESTRIX_2View::kTextLimit;
+    const char* tooLarge = "ファイルが大きすぎるため開けません (1,048,576 バイトまで開けます)。";
+
+    const std::string_view firstLine = std::string_view(bytes).substr(0, bytes.find('\n'));
+    if (firstLine.find("{\\rtf") != std::string_view::npos) {
+        view->StreamIn(StreamFormat::Rtf, bytes);
+        engine.BuildFromControl(*view);
+        if (view->GetTextLength() > limit) {
+            view->StreamIn(StreamFormat::Text, std::string_view());
+            return Refuse(path, tooLarge);
+        }
+        rtf_ = true;
+        storedPath_.clear();
+        damagedPath_.clear();
+        lineBreak_ = "\n";
+        finalBreak_ = false;
+        return CDocument::OnOpenDocument(path);
+    }
+
+    // The control makes a line break of a lone CR as of a line feed, but the
+    // engine reads lines up to line feeds only: a lone CR is made a line feed
+    // before the engine sees it (the saved file gets its CRs back).
+    std::string lines;
+    std::string_view source = bytes;
+    if (HasLoneCr(bytes)) {
+        lines = LoneCrsAsLineFeeds(bytes);
+        source = lines;
+    }
+
+    // EUC-JP and JIS files are shown converted to Shift-JIS by the engine.
+    const bool converted = CSyntaxColorizer::NeedsConversion(bytes);
+    if (!converted && ControlLength(source) > std::size_t(limit))
+        return Refuse(path, tooLarge);
+    // Bytes Shift-JIS does not define show as "?" and would be lost on
+    // saving; characters with two codes come back with their usual one.
+    const bool damaged = !converted && !sjis::IsValid(bytes);
+    const bool recoded = !converted && !damaged && ByteIndex::Encode(ByteIndex::Decode(bytes)) != bytes;
+
+    CLineReader reader(source);
+    engine.BuildFromPlainText(*view, reader);
+    if (view->GetTextLength() > limit) {
+        view->StreamIn(StreamFormat::Text, std::string_view());
+        return Refuse(path, tooLarge);
+    }
+    TakeLineBreaks(bytes);
+    // Only a last line break is left out of the control's text (a file read
+    // line by line has no empty line after it).
+    finalBreak_ = !source.empty() && source.back() == '\n';
+    rtf_ = false;
+    storedPath_ = path;
+    damagedPath_.clear();
+    view->setReadOnly(damaged);
+
+    if (converted) {
+        const bool jis = NkfDetect(bytes) == NkfInput::Jis;
+        MessageBox(
+            view,
+            J(jis ? "このファイルは JIS (ISO-2022-JP) で書かれています。Shift-JIS に変換して表示します。"
+                    "保存すると Shift-JIS で書き込まれます。"
+                  : "このファイルは EUC-JP で書かれています。Shift-JIS に変換して表示します。"
+                    "保存すると Shift-JIS で書き込まれます。"),
+            J("通知"), MB_OK | MB_ICONINFORMATION);
+    } else if (damaged) {
+        damagedPath_ = path;
+        MessageBox(
+            view,
+            J("このファイルは Shift-JIS "
+              "として正しくない文字を含んでいます。正しくない文字は「?」と表示されます。"
+              "元のファイルを壊さないよう、読み取り専用で開きます。別の名前で保存すると編集できます。"),
+            J("通知"), MB_OK | MB_ICONEXCLAMATION);
+    } else if (recoded) {
+        MessageBox(view,
+                   J("このファイルには、同じ文字に二つのコードがある文字 (NEC 選定 IBM 拡張文字など) "
+                     "が含まれています。"
+                     "保存すると、それらの文字は標準のコードで書き込まれます。"),
+                   J("通知"), MB_OK | MB_ICONINFORMATION);
+    }
+    return CDocument::OnOpenDocument(path);
+}
+
+std::string CKESTRIX_2Doc::PlainText() const
+{
+    const CKESTRIX_2View* view = View();
+    const std::string text = view ? view->GetTextRange(0, -1) : std::string();
+    std::string out;
+    if (lineBreak_ == "\r") {
+        out = text;
+    } else {
+        out.reserve(text.size() + text.size() / 16 + 2);
+        for (char c : text) {
+            if (c == '\r')
+                out += lineBreak_;
+            else
+                out += c;
+        }
+    }
+    if (finalBreak_)
+        out += lineBreak_;
+    return out;
+}
+
+bool CKESTRIX_2Doc::OnSaveDocument(const std::string& path)
+{
+    CKESTRIX_2View* view = View();
+    if (!view)
+        return false;
+    std::string target = path.empty() ? storedPath_ : path;
+    if (target.empty())
+        target = GetPathName();
+    if (target.empty())
+        return false;
+    if (!damagedPath_.empty() && SameFile(target, damagedPath_)) {
+        MessageBox(view,
+                   J("このファイルは Shift-JIS として正しくない文字を含んでいるため、上書き保存できません。"
+                     "別の名前で保存してください。"),
+                   J("通知"), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    const std::string bytes = rtf_ ? view->StreamOut(StreamFormat::Rtf) : PlainText();
+    std::string error;
+    if (!CSafeFileWriter::Write(target, bytes, error)) {
+        MessageBox(view, Shown(target) + "\n" + J("に保存できませんでした。") + "\n" + error, "Error",
+                   MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (!rtf_)
+        storedPath_ = target;
+    if (!damagedPath_.empty()) {
+        // The new file holds exactly what is shown: it may be edited.
+        damagedPath_.clear();
+        view->setReadOnly(false);
+    }
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CKESTRIX_2Doc::SaveConverted(int kind, const std::string& path)
+{
+    CKESTRIX_2View* view = View();
+    if (!view || path.empty())
+        return false;
+    static constexpr const char* kOptions[] = {"s", "j", "e"};
+    const std::string text = PlainText();
+    // The conversion tells the input's code from the text itself. A
+    // Shift-JIS text that also reads as EUC-JP (nothing but half-width
+    // katakana that pair up into kanji) would come out wrong.
+    const NkfInput input = NkfDetect(text);
+    if (input == NkfInput::Euc || input == NkfInput::Jis) {
+        MessageBox(
+            view,
+            J("このスクリプトは半角カタカナだけの文字列が EUC-JP の漢字と区別できないため、変換できません。"),
+            J("通知"), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    const NkfCode previous = NkfOutputCode();
+    SetNkfOption(kOptions[std::clamp(kind, 0, 2)]);
+    std::vector<char> buffer(NkfConvertedSize(text.c_str()), '\0');
+    NkfConvert(buffer.data(), buffer.size(), text.c_str());
+    SetNkfOption(NkfOptionFor(previous));
+    const std::string converted(buffer.data());
+
+    std::string error;
+    if (!CSafeFileWriter::Write(path, converted, error)) {
+        MessageBox(view, Shown(path) + "\n" + J("に保存できませんでした。") + "\n" + error, "Error",
+                   MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+bool CKESTRIX_2Doc::OnCommand(UINT id)
+{
+    if (id == ID_SYNTAX_CHECK) {
+        if (storedPath_.empty()) {
+            MessageBox(View(),
+                       J("構文チェックはファイルに保存したスクリプトで行います。先に保存してください。"),
+                       J("通知"), MB_OK | MB_ICONINFORMATION);
+            return true;
+        }
+        context_.hooks.ExecuteFile("", storedPath_);
+        return true;
+    }
+    return CDocument::OnCommand(id);
+}

@@ -1,0 +1,60 @@
+// A script document: read as RTF when its first line holds "{\rtf", else as
+// plain Shift-JIS text coloured by the colouring engine; saved the way it
+// was read.
+#pragma once
+
+#include "editor/EditorHooks.h"
+#include "platform/CDocument.h"
+
+#include <string>
+#include <string_view>
+
+class CKESTRIX_2View;
+
+class CKESTRIX_2Doc : public CDocument {
+public:
+    explicit CKESTRIX_2Doc(EditorContext& context);
+    ~CKESTRIX_2Doc() override;
+
+    bool OnNewDocument() override;
+    bool OnOpenDocument(const std::string& path) override;
+    bool OnSaveDocument(const std::string& path) override;
+    bool OnCommand(UINT id) override;
+    bool IsModified() const override;
+    void SetModifiedFlag(bool modified = true) override;
+
+    // True when the document was read (and is saved) as RTF.
+    bool IsRtf() const { return rtf_; }
+    // The path of a plain-text file as it was opened, or as it was last
+    // saved (empty for RTF and for a new script not saved yet).
+    const std::string& StoredPath() const { return storedPath_; }
+
+    // Writes a copy of the whole script converted to Shift-JIS (0), JIS (1)
+    // or EUC (2); the document keeps its path, title and modified mark.
+    bool SaveConverted(int kind, const std::string& path);
+
+    CKESTRIX_2View* View() const;
+
+    // The line break the script is saved with ("\n", "\r\n" or "\r") and
+    // whether its last line ends with one.
+    const std::string& LineBreak() const { return lineBreak_; }
+    bool EndsWithLineBreak() const { return finalBreak_; }
+
+private:
+    // The script's text as a plain file: the control's lines joined by the
+    // document's line break, with the final break when the file had one.
+    std::string PlainText() const;
+    // Reads the line breaks of a file's bytes.
+    void TakeLineBreaks(std::string_view bytes);
+    // Tells the user why a file cannot be opened; always false.
+    bool Refuse(const std::string& path, const char* utf8Reason) const;
+
+    EditorContext& context_;
+    bool rtf_ = false;
+    std::string storedPath_;
+    std::string lineBreak_ = "\n";
+    bool finalBreak_ = false;
+    // A file that held bytes Shift-JIS does not define is shown read-only
+    // and never written over: its path.
+    std::string damagedPath_;
+};

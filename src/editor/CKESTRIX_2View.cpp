@@ -1,0 +1,668 @@
+#include "editor/CKESTRIX_2View.h"
+
+#include "editor/CEditUndoRecord.h"
+#include "editor/CEditorFont.h"
+#include "editor/CFindReplaceDialog.h"
+#include "editor/CKESTRIX_2Doc.h"
+#include "editor/CSyntaxColorizer.h"
+#include "platform/CDocument.h"
+#include "platform/CMDIChildWnd.h"
+#include "platform/SettingsStore.h"
+#include "platform/Sjis.h"
+#include "platform/UiService.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTextCursor>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+// Menu and command ids.
+constexpr UINT ID_EDIT_COPY = 57634;
+constexpr UINT ID_EDIT_CUT = 57635;
+constexpr UINT ID_EDIT_FIND = 57636;
+constexpr UINT ID_EDIT_PASTE = 57637;
+constexpr UINT ID_EDIT_REPEAT = 57640;
+constexpr UINT ID_EDIT_REPLACE = 57641;
+constexpr UINT ID_EDIT_SELECT_ALL = 57642;
+constexpr UINT ID_EDIT_UNDO = 57643;
+constexpr UINT ID_FILE_PRINT = 57607;
+constexpr UINT ID_FILE_PRINT_DIRECT = 57608;
+constexpr UINT ID_FILE_PRINT_PREVIEW = 57609;
+constexpr UINT ID_SAVE_EUC = 32784;
+constexpr UINT ID_SAVE_JIS = 32786;
+constexpr UINT ID_SAVE_SJIS = 32787;
+constexpr UINT ID_SYNTAX_CHECK = 32791;
+
+constexpr int kEnterChar = 13;
+constexpr int kBackspaceChar = 8;
+constexpr int kDeleteKeyCode = 0x2E;
+
+// The longest file name the save dialog takes as its initial name.
+constexpr std::size_t kMaxInitialName = 259;
+
+std::string J(const char* utf8)
+{
+    return sjis::FromUtf8(utf8);
+}
+
+// Whether a key types text into the control (the test the control and the
+// undo record apply), as opposed to a shortcut or a control key.
+bool TypesText(const QKeyEvent* event)
+{
+    const QString text = event->text();
+    if (text.isEmpty())
+        return false;
+    const QChar c = text.front();
+    if (c.category() == QChar::Other_Format)
+        return true;
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (mods == Qt::ControlModifier || mods == (Qt::ShiftModifier | Qt::ControlModifier))
+        return false;
+    return c.isPrint() || c.category() == QChar::Other_PrivateUse || c == u'\t' ||
+           (c.isHighSurrogate() && text.size() > 1 && text[1].isLowSurrogate());
+}
+
+// A text cut to at most max bytes without splitting a double-byte character.
+std::string CutToBytes(const std::string& text, std::size_t max)
+{
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t width = sjis::IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        if (end + width > max)
+            break;
+        end += width;
+    }
+    return text.substr(0, std::min(end, text.size()));
+}
+
+} // namespace
+
+CKESTRIX_2View::CKESTRIX_2View(EditorContext& context, QWidget* parent)
+    : CRichEditCtrl(parent), context_(context), undo_(std::make_unique<CEditUndoRecord>())
+{
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+}
+
+CKESTRIX_2View::~CKESTRIX_2View()
+{
+    if (findDialog_)
+        delete findDialog_.data();
+}
+
+CEditUndoRecord& CKESTRIX_2View::UndoRecord()
+{
+    return *undo_;
+}
+
+bool CKESTRIX_2View::OnCreate()
+{
+    imeEnded_ = false;
+    composing_ = false;
+    undo_->Attach(this);
+    const settings::ViewFont font = settings::LoadViewFont();
+    editorFormat_ = CharFormat{};
+    editorFormat_.mask = CFM_FACE | CFM_SIZE | CFM_CHARSET;
+    editorFormat_.face = font.face;
+    editorFormat_.heightTwips = font.heightTwips;
+    editorFormat_.charSet = font.charSet;
+    commandColor_ = font.commandColor;
+    commentColor_ = font.commentColor;
+    // Faces named in the settings or in the coloured stream that this
+    // system lacks draw in an installed Japanese family.
+    CEditorFont::InstallSubstitutions(font.face);
+    return true;
+}
+
+void CKESTRIX_2View::OnInitialUpdate()
+{
+    LimitText(kTextLimit);
+    if (GetTextLength() == 0)
+        SetDefaultCharFormat(editorFormat_);
+    printMarginTwips_ = 720;
+    SetModify(false);
+}
+
+std::string CKESTRIX_2View::FrameTitle() const
+{
+    if (CMDIChildWnd* frame = GetParentFrame())
+        return frame->GetWindowText();
+    if (CDocument* document = GetDocument())
+        return document->GetTitle();
+    return {};
+}
+
+// ---- keys and the input method ----
+
+void CKESTRIX_2View::keyPressEvent(QKeyEvent* event)
+{
+    // The edit shortcuts take the view's own paths, so that every edit is
+    // recorded for undo and recoloured.
+    struct Shortcut {
+        QKeySequence::StandardKey key;
+        UINT command;
+    };
+    static constexpr Shortcut kShortcuts[] = {
+        {QKeySequence::Paste, ID_EDIT_PASTE},
+        {QKeySequence::Cut, ID_EDIT_CUT},
+        {QKeySequence::Copy, ID_EDIT_COPY},
+        {QKeySequence::Undo, ID_EDIT_UNDO},
+        {QKeySequence::SelectAll, ID_EDIT_SELECT_ALL},
+        {QKeySequence::Find, ID_EDIT_FIND},
+        {QKeySequence::FindNext, ID_EDIT_REPEAT},
+        {QKeySequence::Replace, ID_EDIT_REPLACE},
+    };
+    for (const Shortcut& shortcut : kShortcuts) {
+        if (event->matches(shortcut.key)) {
+            OnCommand(shortcut.command);
+            event->accept();
+            return;
+        }
+    }
+    // The control keeps no undo of its own: redo has nothing to redo (undo
+    // twice does).
+    if (event->matches(QKeySequence::Redo)) {
+        event->accept();
+        return;
+    }
+    // Keys that delete a word or a line are recorded as the deletion of that
+    // stretch, so that undo puts all of it back.
+    static constexpr QKeySequence::StandardKey kStretchDeletes[] = {
+        QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfWord, QKeySequence::DeleteEndOfLine,
+        QKeySequence::DeleteCompleteLine};
+    for (QKeySequence::StandardKey deletes : kStretchDeletes) {
+        if (!event->matches(deletes))
+            continue;
+        event->accept();
+        if (isReadOnly())
+            return;
+        QTextCursor c = textCursor();
+        if (!c.hasSelection()) {
+            switch (deletes) {
+            case QKeySequence::DeleteStartOfWord:
+                c.movePosition(QTextCursor::PreviousWord, QTextCursor::KeepAnchor);
+                break;
+            case QKeySequence::DeleteEndOfWord:
+                c.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
+                break;
+            case QKeySequence::DeleteEndOfLine:
+                if (!c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor) || !c.hasSelection())
+                    c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+                break;
+            default:
+                c.movePosition(QTextCursor::StartOfBlock);
+                c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                break;
+            }
+            setTextCursor(c);
+        }
+        if (!textCursor().hasSelection())
+            return;
+        undo_->NoteKeyDown(Qt::Key_Delete, QString());
+        CRichEditCtrl::Clear();
+        const bool wasModified = GetModify();
+        context_.colorizer.SetColors(commandColor_, commentColor_);
+        context_.colorizer.RecolorCaretLine(this, kDeleteKeyCode);
+        context_.hooks.RescanSubs(this, FrameTitle());
+        if (!wasModified)
+            SetModify(false);
+        return;
+    }
+
+    const int key = event->key();
+    const bool enter = event->matches(QKeySequence::InsertParagraphSeparator) ||
+                       event->matches(QKeySequence::InsertLineSeparator);
+    const bool backspace = key == Qt::Key_Backspace;
+    const bool removes = backspace || key == Qt::Key_Delete;
+    const bool types = enter || backspace || TypesText(event);
+    // Enter with modifiers the control ignores types nothing.
+    const bool enterKey = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (!isReadOnly() && (removes || !composing_) && (enter || !enterKey))
+        undo_->NoteKeyDown(key, event->text());
+    CRichEditCtrl::keyPressEvent(event);
+    if (!types || composing_ || isReadOnly())
+        return;
+    int ch = enter ? kEnterChar : backspace ? kBackspaceChar : int(event->text().front().unicode());
+    AfterTypedCharacter(ch);
+}
+
+void CKESTRIX_2View::AfterTypedCharacter(int ch)
+{
+    const bool wasModified = GetModify();
+    long s = 0, e = 0;
+    GetSel(s, e);
+    // Ctrl+P's character code (0x10) types nothing.
+    if (ch != 0x10) {
+        context_.colorizer.SetColors(commandColor_, commentColor_);
+        context_.colorizer.RecolorCaretLine(this, ch);
+        context_.hooks.RescanSubs(this, FrameTitle());
+    }
+    SetSel(s, e);
+    ApplyEditorFontToWord();
+    // Colouring is no change of the user's.
+    if (!wasModified)
+        SetModify(false);
+}
+
+void CKESTRIX_2View::ApplyEditorFontToWord()
+{
+    CharFormat format = editorFormat_;
+    format.mask = CFM_FACE | CFM_SIZE | CFM_CHARSET;
+    SetCharFormat(CharFormatTarget::Word, format);
+}
+
+void CKESTRIX_2View::keyReleaseEvent(QKeyEvent* event)
+{
+    CRichEditCtrl::keyReleaseEvent(event);
+    const int key = event->key();
+    if (key == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        if (!isReadOnly()) {
+            const bool wasModified = GetModify();
+            context_.colorizer.SetColors(commandColor_, commentColor_);
+            context_.colorizer.RecolorCaretLine(this, kDeleteKeyCode);
+            context_.hooks.RescanSubs(this, FrameTitle());
+            if (!wasModified)
+                SetModify(false);
+        }
+    } else if (imeEnded_) {
+        AfterComposition();
+    }
+    if (key == Qt::Key_F1) {
+        std::string keyword = GetSelText();
+        std::erase(keyword, ' ');
+        if (!keyword.empty())
+            context_.hooks.KeywordLookup(keyword);
+    }
+}
+
+void CKESTRIX_2View::inputMethodEvent(QInputMethodEvent* event)
+{
+    const bool preedit = !event->preeditString().isEmpty();
+    const QString commit = event->commitString();
+    // A composition starts with its first preedit text (or with a commit
+    // that comes without one).
+    if (!composing_ && !isReadOnly() && (preedit || !commit.isEmpty())) {
+        composing_ = true;
+        undo_->NoteCompositionStart();
+    }
+    CRichEditCtrl::inputMethodEvent(event);
+    if (composing_ && !preedit) {
+        composing_ = false;
+        undo_->NoteCompositionEnd(int(sjis::Cp932Length(commit)));
+        imeEnded_ = true;
+        // The key that ended the composition may never reach the view (an
+        // input method keeps it): the recolouring waits for the next key
+        // release or the event loop, whichever comes first.
+        QTimer::singleShot(0, this, [this] { AfterComposition(); });
+    }
+}
+
+void CKESTRIX_2View::AfterComposition()
+{
+    if (!imeEnded_)
+        return;
+    imeEnded_ = false;
+    long s = 0, e = 0;
+    GetSel(s, e);
+    long first = s;
+    // The committed text runs from the record's start to the caret.
+    if (undo_->CanUndo())
+        first = std::min(first, undo_->Start());
+    long lineStart = 0, lineEnd = 0;
+    LineRange(first, e, lineStart, lineEnd);
+    RecolorLines(lineStart, lineEnd);
+    context_.hooks.RescanSubs(this, FrameTitle());
+    SetSel(s, e);
+}
+
+// ---- the pop-up menu ----
+
+void CKESTRIX_2View::contextMenuEvent(QContextMenuEvent* event)
+{
+    std::unique_ptr<QMenu> menu(CreateEditMenu(this));
+    QAction* chosen = menu->exec(event->globalPos());
+    if (chosen)
+        RunPopupCommand(chosen->data().toUInt());
+    event->accept();
+}
+
+QMenu* CKESTRIX_2View::CreateEditMenu(QWidget* parent)
+{
+    struct Item {
+        UINT id; // 0: a separator
+        const char* text;
+    };
+    static constexpr Item kItems[] = {
+        {ID_EDIT_UNDO, "元に戻す(&U)\tCtrl+Z"},
+        {0, nullptr},
+        {ID_EDIT_CUT, "切り取り(&T)\tCtrl+X"},
+        {ID_EDIT_COPY, "ｺﾋﾟｰ(&C)\tCtrl+C"},
+        {ID_EDIT_PASTE, "貼り付け(&P)\tCtrl+V"},
+        {ID_EDIT_SELECT_ALL, "すべて選択(&L)\tCtrl+A"},
+        {0, nullptr},
+        {ID_EDIT_FIND, "検索(&F)...\tCtrl+F"},
+        {ID_EDIT_REPEAT, "次を検索(&I)\tF3"},
+        {ID_EDIT_REPLACE, "置換(&E)\tCtrl+H"},
+        {0, nullptr},
+        {ID_SYNTAX_CHECK, "編集中のファイルの構文チェック"},
+    };
+    auto* menu = new QMenu(parent);
+    menu->setObjectName(QString::number(kEditMenuId));
+    for (const Item& item : kItems) {
+        if (item.id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromUtf8(item.text));
+        action->setData(item.id);
+        CCmdUI ui(item.id);
+        if (OnUpdateCommand(ui) || (GetDocument() && GetDocument()->OnUpdateCommand(ui)))
+            action->setEnabled(ui.Enabled());
+    }
+    return menu;
+}
+
+void CKESTRIX_2View::RunPopupCommand(UINT id)
+{
+    if (OnCommand(id))
+        return;
+    if (CDocument* document = GetDocument())
+        document->OnCommand(id);
+}
+
+// ---- commands ----
+
+bool CKESTRIX_2View::OnCommand(UINT id)
+{
+    switch (id) {
+    case ID_EDIT_PASTE: OnEditPaste(); return true;
+    case ID_EDIT_CUT: OnEditCut(); return true;
+    case ID_EDIT_UNDO: OnEditUndo(); return true;
+    case ID_EDIT_COPY: Copy(); return true;
+    case ID_EDIT_SELECT_ALL: SetSel(0, -1); return true;
+    case ID_EDIT_FIND: OnFind(false); return true;
+    case ID_EDIT_REPEAT: OnFindNext(); return true;
+    case ID_EDIT_REPLACE: OnFind(true); return true;
+    case ID_FILE_PRINT: OnPrint(false, false); return true;
+    case ID_FILE_PRINT_DIRECT: OnPrint(true, false); return true;
+    case ID_FILE_PRINT_PREVIEW: OnPrint(false, true); return true;
+    case ID_SAVE_EUC: OnConvertedSave(2); return true;
+    case ID_SAVE_JIS: OnConvertedSave(1); return true;
+    case ID_SAVE_SJIS: OnConvertedSave(0); return true;
+    default: return false;
+    }
+}
+
+bool CKESTRIX_2View::OnUpdateCommand(CCmdUI& ui)
+{
+    if (ui.Id() == ID_EDIT_UNDO) {
+        ui.Enable(undo_->CanUndo());
+        return true;
+    }
+    return false;
+}
+
+void CKESTRIX_2View::LineRange(long first, long last, long& lineStart, long& lineEnd) const
+{
+    lineStart = LineIndex(LineFromChar(first));
+    const long lastLine = LineIndex(LineFromChar(last));
+    lineEnd = lastLine + LineLength(lastLine);
+}
+
+void CKESTRIX_2View::RecolorLines(long first, long last)
+{
+    const bool wasModified = GetModify();
+    long s = 0, e = 0;
+    GetSel(s, e);
+    CSyntaxColorizer& engine = context_.colorizer;
+    engine.SetColors(commandColor_, commentColor_);
+    engine.ColorRange(*this, first, last, CSyntaxColorizer::kDefaultColor);
+    // Line by line: a comment ends with its line, and so does an unclosed
+    // string.
+    const long firstLine = LineFromChar(first);
+    const long lastLine = LineFromChar(last);
+    for (long line = firstLine; line <= lastLine; ++line) {
+        const long start = LineIndex(line);
+        engine.ColorWords(*this, start, start + LineLength(start), -1);
+    }
+    SetSel(s, e);
+    if (!wasModified)
+        SetModify(false);
+}
+
+void CKESTRIX_2View::ReplaceSelectionRecorded(const std::function<void()>& insert)
+{
+    long s = 0, e = 0;
+    GetSel(s, e);
+    long first = 0, last = 0;
+    LineRange(s, e, first, last);
+    const std::string title = FrameTitle();
+    const std::string before = GetTextRange(first, last);
+    const std::string selected = GetSelText();
+    const long lengthBefore = GetTextLength();
+    if (before.find("sub ") != std::string::npos)
+        context_.hooks.RemoveSubs(title, before);
+    insert();
+    long caret = 0, caretEnd = 0;
+    GetSel(caret, caretEnd);
+    // A paste that changed nothing (a full control) leaves the last edit
+    // the one to undo.
+    if (caretEnd != s || !selected.empty())
+        undo_->Set(CEditUndoRecord::kInsertion, s, caretEnd, selected);
+    const long newLast = last + (GetTextLength() - lengthBefore);
+    context_.hooks.AddSubs(title, GetTextRange(first, newLast));
+    RecolorLines(first, newLast);
+    SetSel(caretEnd, caretEnd);
+}
+
+void CKESTRIX_2View::OnEditPaste()
+{
+    if (isReadOnly())
+        return;
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasText() || data->text().isEmpty())
+        return;
+    ReplaceSelectionRecorded([this] { Paste(); });
+}
+
+void CKESTRIX_2View::OnEditCut()
+{
+    if (isReadOnly())
+        return;
+    long s = 0, e = 0;
+    GetSel(s, e);
+    if (e <= s)
+        return;
+    undo_->Set(CEditUndoRecord::kRemoval, s, s, GetSelText());
+    const std::string title = FrameTitle();
+    long first = 0, last = 0;
+    LineRange(s, e, first, last);
+    const std::string before = GetTextRange(first, last);
+    if (before.find("sub ") != std::string::npos)
+        context_.hooks.RemoveSubs(title, before);
+    Cut();
+    long ns = 0, ne = 0;
+    GetSel(ns, ne);
+    LineRange(ns, ne, first, last);
+    const std::string after = GetTextRange(first, last);
+    if (after.find("sub") != std::string::npos)
+        context_.hooks.AddSubs(title, after);
+    RecolorLines(first, last);
+    SetSel(s, s);
+}
+
+void CKESTRIX_2View::OnEditUndo()
+{
+    if (!undo_->CanUndo())
+        return;
+    undo_->TakeBack();
+    context_.hooks.RescanSubs(this, FrameTitle());
+    const bool hidden = SelectionHidden();
+    HideSelection(true);
+    SetSel(undo_->Start(), undo_->End());
+    long first = 0, last = 0;
+    LineRange(undo_->Start(), undo_->End(), first, last);
+    HideSelection(hidden);
+    RecolorLines(first, last);
+    if (!undo_->Text().empty())
+        SetSel(undo_->Start(), undo_->End());
+    else
+        SetSel(undo_->End(), undo_->End());
+    EmptyUndoBuffer();
+}
+
+// ---- find and replace ----
+
+void CKESTRIX_2View::OnFind(bool replace)
+{
+    if (findDialog_ && findDialog_->IsReplace() != replace) {
+        findDialog_->close();
+        delete findDialog_.data();
+    }
+    if (!findDialog_) {
+        findDialog_ = new CFindReplaceDialog(replace, this);
+        findDialog_->setAttribute(Qt::WA_DeleteOnClose);
+        CFindReplaceDialog* dialog = findDialog_;
+        connect(dialog, &CFindReplaceDialog::findNextRequested, this,
+                [this, dialog] { FindNext(dialog->FindWhat(), dialog->MatchCase()); });
+        connect(dialog, &CFindReplaceDialog::replaceRequested, this, [this, dialog] {
+            ReplaceNext(dialog->FindWhat(), dialog->ReplaceWith(), dialog->MatchCase());
+        });
+        connect(dialog, &CFindReplaceDialog::replaceAllRequested, this, [this, dialog] {
+            ReplaceAll(dialog->FindWhat(), dialog->ReplaceWith(), dialog->MatchCase());
+        });
+    }
+    // A selection within one line is what the user wants to find.
+    const std::string selected = GetSelText();
+    if (!selected.empty() && selected.find('\r') == std::string::npos)
+        findDialog_->SetFindWhat(selected);
+    else if (!lastFind_.empty())
+        findDialog_->SetFindWhat(lastFind_);
+    findDialog_->show();
+    findDialog_->raise();
+    findDialog_->activateWindow();
+}
+
+void CKESTRIX_2View::OnFindNext()
+{
+    if (lastFind_.empty()) {
+        OnFind(false);
+        return;
+    }
+    FindNext(lastFind_, lastMatchCase_);
+}
+
+bool CKESTRIX_2View::FindNext(const std::string& what, bool matchCase)
+{
+    if (what.empty())
+        return false;
+    lastFind_ = what;
+    lastMatchCase_ = matchCase;
+    long s = 0, e = 0;
+    GetSel(s, e);
+    const long at = FindText(FR_DOWN | (matchCase ? FR_MATCHCASE : 0), e, -1, what);
+    if (at < 0) {
+        MessageBox(this, J("「") + what + J("」が見つかりません。"), "KESTRIX_2", MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
+    SetSel(at, at + long(what.size()));
+    ensureCursorVisible();
+    return true;
+}
+
+bool CKESTRIX_2View::ReplaceNext(const std::string& what, const std::string& with, bool matchCase)
+{
+    if (what.empty())
+        return false;
+    long s = 0, e = 0;
+    GetSel(s, e);
+    const DWORD flags = FR_DOWN | (matchCase ? FR_MATCHCASE : 0);
+    if (!isReadOnly() && e - s == long(what.size()) && FindText(flags, s, e, what) == s)
+        ReplaceSelectionRecorded([this, &with] { ReplaceSel(with); });
+    return FindNext(what, matchCase);
+}
+
+int CKESTRIX_2View::ReplaceAll(const std::string& what, const std::string& with, bool matchCase)
+{
+    if (what.empty())
+        return 0;
+    lastFind_ = what;
+    lastMatchCase_ = matchCase;
+    const DWORD flags = FR_DOWN | (matchCase ? FR_MATCHCASE : 0);
+    int count = 0;
+    long from = 0;
+    while (!isReadOnly()) {
+        const long at = FindText(flags, from, -1, what);
+        if (at < 0)
+            break;
+        SetSel(at, at + long(what.size()));
+        ReplaceSelectionRecorded([this, &with] { ReplaceSel(with); });
+        long caret = 0, caretEnd = 0;
+        GetSel(caret, caretEnd);
+        ++count;
+        // Go on after the new text, which may hold the text searched for.
+        if (!with.empty() && caretEnd <= at)
+            break; // the control is full: nothing more goes in
+        from = caretEnd;
+    }
+    if (count == 0)
+        MessageBox(this, J("「") + what + J("」が見つかりません。"), "KESTRIX_2", MB_OK | MB_ICONINFORMATION);
+    return count;
+}
+
+// ---- saving a converted copy and printing ----
+
+void CKESTRIX_2View::OnConvertedSave(int kind)
+{
+    auto* document = dynamic_cast<CKESTRIX_2Doc*>(GetDocument());
+    if (!document)
+        return;
+    static constexpr const char* kTitles[] = {
+        "漢字コードをSJISに変換して保存", "漢字コードをJISに変換して保存", "漢字コードをEUCに変換して保存"};
+    FileDialogRequest request;
+    request.kind = FileDialogKind::Save;
+    request.owner = this;
+    request.title = J(kTitles[std::clamp(kind, 0, 2)]);
+    request.filter = "CGI FILE (*.cgi) | *.cgi| PL FILE (*.pl)|*.pl||";
+    request.defaultExtension = ".cgi";
+    request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
+    request.initialName = CutToBytes(FrameTitle(), kMaxInitialName);
+    const std::optional<std::string> chosen = UiService::Current().FileDialog(request);
+    if (!chosen)
+        return;
+    document->SaveConverted(kind, *chosen);
+}
+
+void CKESTRIX_2View::OnPrint(bool direct, bool preview)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    const double margin = printMarginTwips_ / 1440.0 * 25.4;
+    printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
+    printer.setDocName(sjis::ToUnicode(FrameTitle()));
+    if (preview) {
+        QPrintPreviewDialog dialog(&printer, this);
+        connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+                [this](QPrinter* target) { print(target); });
+        dialog.exec();
+        return;
+    }
+    if (!direct) {
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    } else if (!printer.isValid()) {
+        MessageBox(this, J("プリンターが見つかりません。"), "Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    print(&printer);
+}

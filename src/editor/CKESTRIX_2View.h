@@ -1,0 +1,113 @@
+// The editor view: a rich-edit control that recolours the lines each edit
+// touches, keeps its own one-step undo, and tells the project tree about
+// the subs an edit adds or removes.
+#pragma once
+
+#include "editor/CFindReplaceDialog.h"
+#include "editor/EditorHooks.h"
+#include "platform/CRichEditCtrl.h"
+#include "platform/CView.h"
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <string>
+
+class CEditUndoRecord;
+class QMenu;
+
+class CKESTRIX_2View : public CRichEditCtrl, public CView {
+    Q_OBJECT
+public:
+    // The most a script may hold, in positions (bytes, one per line break).
+    static constexpr long kTextLimit = 1048576;
+    // The pop-up menu's resource id, which is its object name.
+    static constexpr UINT kEditMenuId = 135;
+
+    explicit CKESTRIX_2View(EditorContext& context, QWidget* parent = nullptr);
+    ~CKESTRIX_2View() override;
+
+    QWidget* Widget() override { return this; }
+    bool OnCreate() override;
+    void OnInitialUpdate() override;
+    bool OnCommand(UINT id) override;
+    bool OnUpdateCommand(CCmdUI& ui) override;
+
+    CEditUndoRecord& UndoRecord();
+    COLORREF CommandColor() const { return commandColor_; }
+    COLORREF CommentColor() const { return commentColor_; }
+    // The editor font read from the settings (face cp932, twips, charset).
+    const CharFormat& EditorFormat() const { return editorFormat_; }
+    EditorContext& Context() { return context_; }
+
+    // The title of the view's frame (cp932): how the project tree knows the
+    // script. The document's title while the view has no frame.
+    std::string FrameTitle() const;
+
+    // The edit pop-up menu, built afresh with its items' states; the caller
+    // owns it. Each action carries its command id as data().
+    QMenu* CreateEditMenu(QWidget* parent);
+    // What choosing an item of the pop-up menu does: the view, then the
+    // document, until one handles the command.
+    void RunPopupCommand(UINT id);
+
+    // The open find or replace dialog, if any.
+    CFindReplaceDialog* FindDialog() const { return findDialog_; }
+    // Searches down from the end of the selection and selects the match;
+    // tells the user and returns false when there is none.
+    bool FindNext(const std::string& what, bool matchCase);
+    // Replaces the selection when it is a match, then finds the next one.
+    bool ReplaceNext(const std::string& what, const std::string& with, bool matchCase);
+    // Replaces every match in the script; returns how many.
+    int ReplaceAll(const std::string& what, const std::string& with, bool matchCase);
+
+    // Print margins in twips, set when the view is first shown.
+    long PrintMarginTwips() const { return printMarginTwips_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+    EditorContext& context_;
+    CharFormat editorFormat_;
+    COLORREF commandColor_ = 0x00FF0000;
+    COLORREF commentColor_ = 0x0000FF00;
+
+private:
+    void OnEditPaste();
+    void OnEditCut();
+    void OnEditUndo();
+    void OnFind(bool replace);
+    void OnFindNext();
+    void OnConvertedSave(int kind);
+    void OnPrint(bool direct, bool preview);
+
+    // Replaces the selection by what insert puts there as one recorded edit,
+    // as a paste does: the subs of the touched lines leave the project tree
+    // and the subs of the new lines join it, and the new lines are
+    // recoloured. The caret ends after the new text.
+    void ReplaceSelectionRecorded(const std::function<void()>& insert);
+    // Recolours each line of [first, last) on its own and keeps the
+    // selection and the modified flag as they were.
+    void RecolorLines(long first, long last);
+    // The lines holding [first, last): the first line's start and the end of
+    // the last line.
+    void LineRange(long first, long last, long& lineStart, long& lineEnd) const;
+    // The recolouring that follows a typed character.
+    void AfterTypedCharacter(int ch);
+    // The recolouring an input method's text gets once its composition ended.
+    void AfterComposition();
+    // Applies the editor's face, size and character set (not its colour) to
+    // the word at the caret.
+    void ApplyEditorFontToWord();
+
+    std::unique_ptr<CEditUndoRecord> undo_;
+    bool imeEnded_ = false;
+    bool composing_ = false;
+    long printMarginTwips_ = 0;
+    std::string lastFind_;
+    bool lastMatchCase_ = false;
+    QPointer<CFindReplaceDialog> findDialog_;
+};
