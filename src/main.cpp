@@ -1,4 +1,5 @@
 #include "app/CKESTRIX_2App.h"
+#include "app/CScreenshotRun.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -29,5 +30,8 @@ int main(int argc, char** argv)
     CKESTRIX_2App app;
     if (!app.InitInstance())
         return 1;
+    // Only for the documentation's picture (scripts/screenshot).
+    if (CScreenshotRun::Requested())
+        CScreenshotRun::Start(app);
     return qt.exec();
 }

@@ -1,18 +1,65 @@
 #include "app/CKESTRIX_2App.h"
 
+#include "app/CAboutDlg.h"
+#include "app/CIconPainter.h"
 #include "app/CMainFrame.h"
+#include "app/CMenuResources.h"
+#include "app/CNameInputDlg.h"
+#include "app/CSettingDlg.h"
+#include "editor/CChildFrame.h"
+#include "editor/CKESTRIX_2Doc.h"
+#include "editor/CKESTRIX_2View.h"
+#include "platform/CMultiDocTemplate.h"
 #include "platform/Registry.h"
 #include "platform/Sjis.h"
 #include "platform/UiService.h"
 
 #include <QCoreApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
 
-CKESTRIX_2App::CKESTRIX_2App() = default;
+namespace {
+
+// The reason a file could not be created, as the system's text for it.
+std::string CreateFailureText(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: return SystemErrorText(ERROR_FILE_NOT_FOUND);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return SystemErrorText(ERROR_ACCESS_DENIED);
+    default: return sjis::FromUtf8(std::strerror(error));
+    }
+}
+
+} // namespace
+
+CKESTRIX_2App::CKESTRIX_2App() : context_{colorizer_, hooks_}, recentFiles_(cmd::kRecentFileCount) {}
 
 CKESTRIX_2App::~CKESTRIX_2App()
 {
+    if (mainFrame_) {
+        // The documents go first, while their windows still stand; then the
+        // bars, which this object owns, leave the frame before it goes.
+        docTemplate_->onDocumentCountChanged = nullptr;
+        docTemplate_->CloseAllDocuments();
+        for (QDockWidget* bar :
+             {static_cast<QDockWidget*>(&controlWnd_), static_cast<QDockWidget*>(&debugBar_)}) {
+            mainFrame_->removeDockWidget(bar);
+            bar->setParent(nullptr);
+        }
+        mainFrame_.reset();
+    }
+    SetHiveProblemHandler(nullptr);
     if (translator_)
         QCoreApplication::removeTranslator(translator_.get());
 }
@@ -27,14 +74,198 @@ bool CKESTRIX_2App::InitInstance()
 
     // A settings file that cannot be read is set aside; the user hears of it
     // once, in a box, and the program goes on with empty settings.
-    SetHiveProblemHandler(
-        [](const std::string& message) { MessageBox(nullptr, sjis::FromUtf8(message), "Error", MB_OK | MB_ICONEXCLAMATION); });
+    SetHiveProblemHandler([](const std::string& message) {
+        MessageBox(nullptr, sjis::FromUtf8(message), "Error", MB_OK | MB_ICONEXCLAMATION);
+    });
 
-    mainFrame_ = std::make_unique<CMainFrame>(colorizer_);
+    recentFiles_.ReadList();
+
+    docTemplate_ = std::make_unique<CMultiDocTemplate>(
+        CMenuResources::kDocumentMenu, CMenuResources::DocumentString(),
+        [this] { return std::make_unique<CKESTRIX_2Doc>(context_); },
+        [] {
+            auto* frame = new CChildFrame();
+            frame->setWindowIcon(QIcon(CIconPainter::DocumentIcon()));
+            return frame;
+        },
+        [this](CDocument*, CMDIChildWnd*) -> CView* { return new CKESTRIX_2View(context_); });
+    docTemplate_->onFileOpened = [this](const std::string& path) { AddToRecentFileList(path); };
+
+    mainFrame_ = std::make_unique<CMainFrame>(*this);
+    mainFrame_->setWindowIcon(QIcon(CIconPainter::ProgramIcon()));
+    help_.SetOwner(mainFrame_.get());
     if (!mainFrame_->Create()) {
+        for (QDockWidget* bar :
+             {static_cast<QDockWidget*>(&controlWnd_), static_cast<QDockWidget*>(&debugBar_)}) {
+            mainFrame_->removeDockWidget(bar);
+            bar->setParent(nullptr);
+        }
         mainFrame_.reset();
+        help_.SetOwner(nullptr);
         return false;
     }
+    // The command line is not used: the program always starts empty.
     mainFrame_->show();
     return true;
+}
+
+void CKESTRIX_2App::SetProjectHost(ProjectHost* host)
+{
+    project_ = host ? host : &noProject_;
+}
+
+void CKESTRIX_2App::SetSettingsReaders(SettingsReader* ftpBrowser, SettingsReader* debugConsole,
+                                       SettingsReader* syntaxCheck)
+{
+    ftpBrowser_ = ftpBrowser ? ftpBrowser : &noReader_;
+    debugConsole_ = debugConsole ? debugConsole : &noReader_;
+    syntaxCheck_ = syntaxCheck ? syntaxCheck : &noReader_;
+}
+
+void CKESTRIX_2App::AddToRecentFileList(const std::string& path)
+{
+    recentFiles_.Add(path);
+    RecentFilesChanged();
+}
+
+void CKESTRIX_2App::RecentFilesChanged()
+{
+    recentFiles_.WriteList();
+    if (mainFrame_)
+        mainFrame_->RefreshRecentFiles();
+}
+
+bool CKESTRIX_2App::OnCommand(UINT id)
+{
+    if (id >= cmd::kFileRecent1 && id < cmd::kFileRecent1 + cmd::kRecentFileCount) {
+        OnOpenRecentFile(int(id - cmd::kFileRecent1));
+        return true;
+    }
+    switch (id) {
+    case cmd::kFileNew: OnFileNew(); return true;
+    case cmd::kFileOpen: OnFileOpen(); return true;
+    case cmd::kAppAbout: OnAppAbout(); return true;
+    case cmd::kSettings: OnSettings(); return true;
+    case cmd::kHelpContents: help_.DisplayToc(); return true;
+    case cmd::kProjectOpen: project_->OpenProject(); return true;
+    case cmd::kProjectNew: project_->NewProject(); return true;
+    case cmd::kProjectSave: project_->SaveProject(); return true;
+    case cmd::kProjectClose: project_->CloseProject(); return true;
+    case cmd::kAppExit:
+        if (mainFrame_)
+            mainFrame_->close();
+        return true;
+    default: return false;
+    }
+}
+
+bool CKESTRIX_2App::OnUpdateCommand(CCmdUI& ui)
+{
+    const UINT id = ui.Id();
+    if (id >= cmd::kFileRecent1 && id < cmd::kFileRecent1 + cmd::kRecentFileCount) {
+        ui.Enable(int(id - cmd::kFileRecent1) < recentFiles_.Count());
+        return true;
+    }
+    switch (id) {
+    case cmd::kProjectSave: ui.Enable(project_->IsProjectModified()); return true;
+    case cmd::kProjectClose: ui.Enable(project_->HasProjectName()); return true;
+    case cmd::kFileNew:
+    case cmd::kFileOpen:
+    case cmd::kAppAbout:
+    case cmd::kSettings:
+    case cmd::kHelpContents:
+    case cmd::kProjectOpen:
+    case cmd::kProjectNew:
+    case cmd::kAppExit: ui.Enable(); return true;
+    default: return false;
+    }
+}
+
+void CKESTRIX_2App::OnFileNew()
+{
+    const std::string folder = GetProjectFolder();
+    if (folder.empty())
+        docTemplate_->OpenDocumentFile({});
+    else
+        CreateProjectFile(folder);
+}
+
+void CKESTRIX_2App::CreateProjectFile(const std::string& folder)
+{
+    // With a project open, a new file is created empty in the project's
+    // folder and joins the project; it is not opened.
+    CNameInputDlg dialog(mainFrame_.get());
+    dialog.SetMode(CNameInputDlg::kFileMode);
+    if (dialog.DoModal() != IDOK)
+        return;
+    const std::string& name = dialog.GetName();
+    const std::string path = folder + "/" + sjis::ToUtf8(name);
+
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+        const std::string question =
+            sjis::FromUtf8("「") + name + sjis::FromUtf8("」は既にあります。空のファイルで置き換えますか？");
+        if (MessageBox(mainFrame_.get(), question, sjis::FromUtf8("通知"), MB_YESNO | MB_ICONQUESTION) !=
+            IDYES)
+            return;
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        const int error = errno;
+        MessageBox(mainFrame_.get(),
+                   sjis::FromUtf8("「") + name + sjis::FromUtf8("」を作成できません。\n") +
+                       CreateFailureText(error),
+                   "Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    ::close(fd);
+    project_->AddFile(path);
+}
+
+void CKESTRIX_2App::OnFileOpen()
+{
+    FileDialogRequest request;
+    request.kind = FileDialogKind::Open;
+    request.owner = mainFrame_.get();
+    request.title = sjis::FromUtf8("ファイルを開く");
+    request.filter = "CGI File (*.cgi;*.pl)|*.cgi;*.pl|TEXT File (*.txt;*.rtf)|*.txt;*.rtf||";
+    request.flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (auto path = UiService::Current().FileDialog(request))
+        docTemplate_->OpenDocumentFile(*path);
+}
+
+void CKESTRIX_2App::OnOpenRecentFile(int index)
+{
+    if (index >= recentFiles_.Count())
+        return;
+    const std::string path = recentFiles_[index];
+    // A file that cannot be opened any more leaves the list (the document
+    // has told the user why).
+    if (!docTemplate_->OpenDocumentFile(path)) {
+        const auto& entries = recentFiles_.Entries();
+        const auto it = std::find(entries.begin(), entries.end(), path);
+        if (it != entries.end()) {
+            recentFiles_.Remove(int(it - entries.begin()));
+            RecentFilesChanged();
+        }
+    }
+}
+
+void CKESTRIX_2App::OnAppAbout()
+{
+    CAboutDlg dialog(mainFrame_.get());
+    dialog.DoModal();
+}
+
+void CKESTRIX_2App::OnSettings()
+{
+    CSettingDlg dialog(mainFrame_.get());
+    if (dialog.DoModal() != IDOK)
+        return;
+    // Each part that keeps a copy of the settings reads them again.
+    ftpBrowser_->ReloadSettings();
+    project_->ReloadAppSettings();
+    debugConsole_->ReloadSettings();
+    syntaxCheck_->ReloadSettings();
+    colorizer_.SetTipSwitch(dialog.TipsChecked());
 }

@@ -1,30 +1,91 @@
-// The application object: it owns the colouring engine and the main frame
-// for the whole run and starts the program.
+// The application object: it owns the colouring engine, the workspace and
+// debug bars, the help, the document template and the main frame for the
+// whole run, starts the program, and carries out the application's commands
+// (new, open, recent files, settings, version, help, project, exit).
 #pragma once
 
+#include "app/CControlWnd.h"
+#include "app/CDebugBar.h"
+#include "app/CHtmlHelpSession.h"
+#include "app/CRecentFileList.h"
+#include "app/ProjectHost.h"
+#include "app/SettingsReader.h"
 #include "editor/CSyntaxColorizer.h"
+#include "editor/EditorHooks.h"
+#include "platform/CCmdTarget.h"
 
 #include <memory>
+#include <string>
 
 class CMainFrame;
+class CMultiDocTemplate;
 class QTranslator;
 
-class CKESTRIX_2App {
+class CKESTRIX_2App : public CCmdTarget {
 public:
+    // The family of the system the program runs on, as the parts that start
+    // programs ask it.
+    static constexpr int kOsFamily = 1;
+
     CKESTRIX_2App();
-    ~CKESTRIX_2App();
+    ~CKESTRIX_2App() override;
     CKESTRIX_2App(const CKESTRIX_2App&) = delete;
     CKESTRIX_2App& operator=(const CKESTRIX_2App&) = delete;
 
-    // Loads Qt's Japanese texts, creates the main frame and shows it. False
-    // ends the program.
+    // Loads Qt's Japanese texts, the recent-file list, makes the document
+    // template and the main frame and shows it. False ends the program.
     bool InitInstance();
 
+    int OsFamily() const { return osFamily_; }
     CSyntaxColorizer& Colorizer() { return colorizer_; }
+    CControlWnd& ControlWnd() { return controlWnd_; }
+    CDebugBar& DebugBar() { return debugBar_; }
+    CHtmlHelpSession& Help() { return help_; }
+    CRecentFileList& RecentFiles() { return recentFiles_; }
+    CMultiDocTemplate& DocTemplate() { return *docTemplate_; }
     CMainFrame* MainFrame() const { return mainFrame_.get(); }
 
+    // The open project's folder; "" while no project is open.
+    std::string GetProjectFolder() const { return project_->GetProjectFolder(); }
+    // The project tree and the parts that re-read their settings; nullptr
+    // goes back to the ones that do nothing. Not owned.
+    void SetProjectHost(ProjectHost* host);
+    ProjectHost& Project() { return *project_; }
+    void SetSettingsReaders(SettingsReader* ftpBrowser, SettingsReader* debugConsole,
+                            SettingsReader* syntaxCheck);
+
+    // A file just opened or saved under a new name goes to the top of the
+    // recent-file list, which is written to the hive at once.
+    void AddToRecentFileList(const std::string& path);
+
+    bool OnCommand(UINT id) override;
+    bool OnUpdateCommand(CCmdUI& ui) override;
+
 private:
-    CSyntaxColorizer colorizer_;
+    void OnFileNew();
+    void CreateProjectFile(const std::string& folder);
+    void OnFileOpen();
+    void OnOpenRecentFile(int index);
+    void OnAppAbout();
+    void OnSettings();
+    void RecentFilesChanged();
+
     std::unique_ptr<QTranslator> translator_;
+    int osFamily_ = kOsFamily;
+    CSyntaxColorizer colorizer_;
+    CControlWnd controlWnd_;
+    CDebugBar debugBar_;
+    CHtmlHelpSession help_;
+
+    EditorHooks hooks_;
+    EditorContext context_;
+    CRecentFileList recentFiles_;
+    ProjectHost noProject_;
+    SettingsReader noReader_;
+    ProjectHost* project_ = &noProject_;
+    SettingsReader* ftpBrowser_ = &noReader_;
+    SettingsReader* debugConsole_ = &noReader_;
+    SettingsReader* syntaxCheck_ = &noReader_;
+    std::unique_ptr<CMultiDocTemplate> docTemplate_;
     std::unique_ptr<CMainFrame> mainFrame_;
 };

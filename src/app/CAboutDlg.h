@@ -1,0 +1,20 @@
+// The version dialog (dialog 100): the program's picture and an OK button.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+
+    // Runs the dialog; IDOK once it is closed with OK, else IDCANCEL.
+    int DoModal();
+
+    QLabel* Picture() const { return picture_; }
+
+private:
+    QLabel* picture_ = nullptr;
+};

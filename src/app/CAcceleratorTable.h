@@ -1,0 +1,32 @@
+// The accelerator table: which key sends which command. The main frame
+// looks each key press of its window up here before the focused control
+// gets it, as accelerators are translated ahead of the controls.
+#pragma once
+
+#include "app/CMenuResources.h"
+
+#include <QKeySequence>
+#include <optional>
+#include <vector>
+
+class QKeyEvent;
+
+class CAcceleratorTable {
+public:
+    struct Entry {
+        QKeySequence keys;
+        UINT id;
+    };
+
+    explicit CAcceleratorTable(const std::vector<AcceleratorResource>& resource);
+
+    // The command of a key with its modifiers (the keypad modifier does not
+    // count), or nothing.
+    std::optional<UINT> Find(QKeyCombination key) const;
+    std::optional<UINT> Find(const QKeyEvent& event) const;
+
+    const std::vector<Entry>& Entries() const { return entries_; }
+
+private:
+    std::vector<Entry> entries_;
+};

@@ -1,0 +1,47 @@
+#include "app/CControlWnd.h"
+
+#include "app/CIconPainter.h"
+#include "ftp/CFtpView.h"
+#include "project/CProjectView.h"
+
+#include <QTabBar>
+#include <QTabWidget>
+
+CControlWnd::CControlWnd(QWidget* parent) : QDockWidget(parent)
+{
+    setObjectName(QStringLiteral("ControlWnd"));
+    setWindowTitle(QStringLiteral("Tool Window"));
+    setFeatures(DockWidgetClosable | DockWidgetMovable | DockWidgetFloatable);
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setTabPosition(QTabWidget::South);
+    tabs_->setDocumentMode(true);
+    tabs_->tabBar()->setFont(TabFont());
+    tabs_->setIconSize(QSize(CIconPainter::kTabIconSize, CIconPainter::kTabIconSize));
+    projectView_ = new CProjectView(tabs_);
+    ftpView_ = new CFtpView(tabs_);
+    tabs_->addTab(projectView_, QIcon(CIconPainter::TabIcon(kProjectTab)), QStringLiteral("ProjectView"));
+    tabs_->addTab(ftpView_, QIcon(CIconPainter::TabIcon(kFtpTab)), QStringLiteral("FTPView"));
+    tabs_->setCurrentIndex(kProjectTab);
+    setWidget(tabs_);
+}
+
+QFont CControlWnd::TabFont()
+{
+    QFont font;
+    font.setFamilies({QString::fromUtf8("ＭＳ　明朝"), QStringLiteral("IPAMincho"),
+                      QStringLiteral("IPAexMincho"), QStringLiteral("Noto Serif CJK JP")});
+    font.setPointSize(10);
+    return font;
+}
+
+void CControlWnd::SelectTab(int index)
+{
+    if (index == kProjectTab || index == kFtpTab)
+        tabs_->setCurrentIndex(index);
+}
+
+QSize CControlWnd::sizeHint() const
+{
+    return initialSize_;
+}

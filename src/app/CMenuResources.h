@@ -1,0 +1,102 @@
+// The program's menus, accelerator table, toolbar and strings as data: the
+// main frame builds its menu bars, keys and buttons from these tables, so
+// every caption and command id lives in one place (CMenuResources.cpp).
+#pragma once
+
+#include "platform/WinTypes.h"
+
+#include <string>
+#include <vector>
+
+// The command ids the menus, keys and buttons send.
+namespace cmd {
+inline constexpr UINT kFileNew = 57600;
+inline constexpr UINT kFileOpen = 57601;
+inline constexpr UINT kFileClose = 57602;
+inline constexpr UINT kFileSave = 57603;
+inline constexpr UINT kFileSaveAs = 57604;
+inline constexpr UINT kFilePrintSetup = 57606;
+inline constexpr UINT kFilePrint = 57607;
+inline constexpr UINT kFilePrintPreview = 57609;
+inline constexpr UINT kFileRecent1 = 57616; // the recent files take 57616 ... 57619
+inline constexpr UINT kFileProperties = 57860;
+inline constexpr UINT kEditCopy = 57634;
+inline constexpr UINT kEditCut = 57635;
+inline constexpr UINT kEditFind = 57636;
+inline constexpr UINT kEditPaste = 57637;
+inline constexpr UINT kEditRepeat = 57640;
+inline constexpr UINT kEditReplace = 57641;
+inline constexpr UINT kEditSelectAll = 57642;
+inline constexpr UINT kEditUndo = 57643;
+inline constexpr UINT kWindowNew = 57648;
+inline constexpr UINT kWindowArrange = 57649;
+inline constexpr UINT kWindowCascade = 57650;
+inline constexpr UINT kWindowTile = 57651;
+inline constexpr UINT kAppAbout = 57664;
+inline constexpr UINT kAppExit = 57665;
+inline constexpr UINT kNextPane = 57680;
+inline constexpr UINT kPrevPane = 57681;
+inline constexpr UINT kViewToolBar = 59392;
+inline constexpr UINT kNothing = 32768;
+inline constexpr UINT kProjectOpen = 32771;
+inline constexpr UINT kProjectNew = 32778;
+inline constexpr UINT kProjectClose = 32779;
+inline constexpr UINT kToggleWorkspace = 32780;
+inline constexpr UINT kSettings = 32781;
+inline constexpr UINT kSaveAsEuc = 32784;
+inline constexpr UINT kSaveAsJis = 32786;
+inline constexpr UINT kSaveAsSjis = 32787;
+inline constexpr UINT kProjectSave = 32789;
+inline constexpr UINT kToggleDebugBar = 32792;
+inline constexpr UINT kHelpContents = 32795;
+// The open windows listed at the end of the window menu: 0xFF00 ... 0xFF08.
+inline constexpr UINT kFirstMdiChild = 0xFF00;
+inline constexpr int kMaxListedWindows = 9;
+inline constexpr int kRecentFileCount = 4;
+} // namespace cmd
+
+// One item of a menu: a command, a separator (no caption) or a pop-up
+// (items not empty).
+struct MenuItemResource {
+    UINT id = 0;
+    const char* caption = nullptr; // UTF-8, "&" before a mnemonic, "\t" before the key text
+    std::vector<MenuItemResource> items;
+    bool IsSeparator() const { return caption == nullptr; }
+    bool IsPopup() const { return !items.empty(); }
+};
+
+struct MenuResource {
+    UINT id = 0;
+    std::vector<MenuItemResource> popups;
+};
+
+struct AcceleratorResource {
+    const char* keys; // Qt's portable key text, "Ctrl+N"
+    UINT id;
+};
+
+class CMenuResources {
+public:
+    static constexpr UINT kNoDocumentMenu = 128;
+    static constexpr UINT kDocumentMenu = 129;
+    static constexpr UINT kToolBar = 0xE800;
+    static constexpr UINT kAboutDialog = 100;
+
+    // Menu 128 (no document open) or 129 (a document open).
+    static const MenuResource& Menu(UINT id);
+    static const std::vector<AcceleratorResource>& Accelerators();
+    // The toolbar's buttons in order; 0 is a separator.
+    static const std::vector<UINT>& ToolBarButtons();
+    // The string of an id, code page 932; for a command "prompt\ntooltip".
+    // Empty when the table has none.
+    static std::string String(UINT id);
+    // The tooltip part of a command's string.
+    static std::string ToolTip(UINT id);
+    // The document template's string (resource 129), code page 932.
+    static std::string DocumentString();
+
+    // The commands the editor's document and view carry out themselves: an
+    // item of these is enabled while a document window is active, unless an
+    // update handler says otherwise.
+    static bool IsDocumentCommand(UINT id);
+};

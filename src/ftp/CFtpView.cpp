@@ -1,0 +1,3 @@
+#include "ftp/CFtpView.h"
+
+CFtpView::CFtpView(QWidget* parent) : QWidget(parent) {}

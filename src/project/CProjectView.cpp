@@ -1,0 +1,3 @@
+#include "project/CProjectView.h"
+
+CProjectView::CProjectView(QWidget* parent) : QWidget(parent) {}

@@ -1,0 +1,3 @@
+#include "run/CDebugScreen.h"
+
+CDebugScreen::CDebugScreen(QWidget* parent) : QWidget(parent) {}

@@ -1,0 +1,3 @@
+#include "run/CSyntaxCheck.h"
+
+CSyntaxCheck::CSyntaxCheck(QWidget* parent) : QWidget(parent) {}
