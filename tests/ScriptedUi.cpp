@@ -16,6 +16,7 @@ ScriptedUi::~ScriptedUi()
     EXPECT_TRUE(fileAnswers_.empty()) << fileAnswers_.size() << " file dialog answer(s) not used";
     EXPECT_TRUE(folderAnswers_.empty()) << folderAnswers_.size() << " folder answer(s) not used";
     EXPECT_TRUE(colorAnswers_.empty()) << colorAnswers_.size() << " colour answer(s) not used";
+    EXPECT_TRUE(printAnswers_.empty()) << printAnswers_.size() << " print answer(s) not used";
 }
 
 int ScriptedUi::MessageBox(QWidget*, const std::string& text, const std::string& caption, UINT flags)
@@ -67,4 +68,34 @@ std::optional<COLORREF> ScriptedUi::ChooseColor(QWidget*, COLORREF initial)
     auto answer = colorAnswers_.front();
     colorAnswers_.pop_front();
     return answer;
+}
+
+bool ScriptedUi::PageSetup(QWidget*, QPrinter&)
+{
+    printDialogs_.push_back("setup");
+    if (printAnswers_.empty()) {
+        ADD_FAILURE() << "unexpected printer set-up dialog";
+        return false;
+    }
+    bool ok = printAnswers_.front();
+    printAnswers_.pop_front();
+    return ok;
+}
+
+bool ScriptedUi::PrintDialog(QWidget*, QPrinter&)
+{
+    printDialogs_.push_back("print");
+    if (printAnswers_.empty()) {
+        ADD_FAILURE() << "unexpected print dialog";
+        return false;
+    }
+    bool ok = printAnswers_.front();
+    printAnswers_.pop_front();
+    return ok;
+}
+
+void ScriptedUi::PrintPreview(QWidget*, QPrinter& printer, const std::function<void(QPrinter*)>& paint)
+{
+    printDialogs_.push_back("preview");
+    paint(&printer);
 }

@@ -147,6 +147,7 @@ bool CKESTRIX_2App::OnCommand(UINT id)
     case cmd::kAppAbout: OnAppAbout(); return true;
     case cmd::kSettings: OnSettings(); return true;
     case cmd::kHelpContents: help_.DisplayToc(); return true;
+    case cmd::kFilePrintSetup: UiService::Current().PageSetup(mainFrame_.get(), ProgramPrinter()); return true;
     case cmd::kProjectOpen: project_->OpenProject(); return true;
     case cmd::kProjectNew: project_->NewProject(); return true;
     case cmd::kProjectSave: project_->SaveProject(); return true;
@@ -172,6 +173,7 @@ bool CKESTRIX_2App::OnUpdateCommand(CCmdUI& ui)
     case cmd::kFileNew:
     case cmd::kFileOpen:
     case cmd::kAppAbout:
+    case cmd::kFilePrintSetup:
     case cmd::kSettings:
     case cmd::kHelpContents:
     case cmd::kProjectOpen:

@@ -18,8 +18,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTextCursor>
 #include <QTimer>
@@ -645,20 +643,18 @@ void CKESTRIX_2View::OnConvertedSave(int kind)
 
 void CKESTRIX_2View::OnPrint(bool direct, bool preview)
 {
-    QPrinter printer(QPrinter::HighResolution);
+    // Every script prints on the program's printer, the one printer set-up
+    // chose, with the view's half-inch margins.
+    QPrinter& printer = ProgramPrinter();
     const double margin = printMarginTwips_ / 1440.0 * 25.4;
     printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
     printer.setDocName(sjis::ToUnicode(FrameTitle()));
     if (preview) {
-        QPrintPreviewDialog dialog(&printer, this);
-        connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-                [this](QPrinter* target) { print(target); });
-        dialog.exec();
+        UiService::Current().PrintPreview(this, printer, [this](QPrinter* target) { print(target); });
         return;
     }
     if (!direct) {
-        QPrintDialog dialog(&printer, this);
-        if (dialog.exec() != QDialog::Accepted)
+        if (!UiService::Current().PrintDialog(this, printer))
             return;
     } else if (!printer.isValid()) {
         MessageBox(this, J("プリンターが見つかりません。"), "Error", MB_OK | MB_ICONEXCLAMATION);

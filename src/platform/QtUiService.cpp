@@ -5,6 +5,10 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 
 namespace {
 
@@ -88,4 +92,23 @@ std::optional<COLORREF> QtUiService::ChooseColor(QWidget* owner, COLORREF initia
     if (!chosen.isValid())
         return std::nullopt;
     return RGB(BYTE(chosen.red()), BYTE(chosen.green()), BYTE(chosen.blue()));
+}
+
+bool QtUiService::PageSetup(QWidget* owner, QPrinter& printer)
+{
+    QPageSetupDialog dialog(&printer, owner);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtUiService::PrintDialog(QWidget* owner, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, owner);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtUiService::PrintPreview(QWidget* owner, QPrinter& printer, const std::function<void(QPrinter*)>& paint)
+{
+    QPrintPreviewDialog dialog(&printer, owner);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, [&paint](QPrinter* target) { paint(target); });
+    dialog.exec();
 }

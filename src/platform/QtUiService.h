@@ -11,4 +11,8 @@ public:
     std::optional<std::string> FileDialog(const FileDialogRequest& request) override;
     std::optional<std::string> BrowseForFolder(QWidget* owner, const std::string& title) override;
     std::optional<COLORREF> ChooseColor(QWidget* owner, COLORREF initial) override;
+    bool PageSetup(QWidget* owner, QPrinter& printer) override;
+    bool PrintDialog(QWidget* owner, QPrinter& printer) override;
+    void PrintPreview(QWidget* owner, QPrinter& printer,
+                      const std::function<void(QPrinter*)>& paint) override;
 };

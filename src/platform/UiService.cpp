@@ -2,6 +2,7 @@
 
 #include "platform/QtUiService.h"
 
+#include <QPrinter>
 #include <atomic>
 #include <filesystem>
 #include <sstream>
@@ -31,6 +32,13 @@ void UiService::Install(UiService* service) { g_installed.store(service); }
 int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT flags)
 {
     return UiService::Current().MessageBox(owner, text, caption, flags);
+}
+
+QPrinter& ProgramPrinter()
+{
+    // Made on first use, once the application object exists.
+    static QPrinter printer(QPrinter::HighResolution);
+    return printer;
 }
 
 std::string QtFilterFromWindowsFilter(const std::string& filter)

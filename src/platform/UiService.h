@@ -6,9 +6,11 @@
 
 #include "platform/WinTypes.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
+class QPrinter;
 class QWidget;
 
 // Message box buttons and icons, with the values the design uses.
@@ -62,6 +64,14 @@ public:
     virtual std::optional<std::string> FileDialog(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> BrowseForFolder(QWidget* owner, const std::string& title) = 0;
     virtual std::optional<COLORREF> ChooseColor(QWidget* owner, COLORREF initial) = 0;
+    // The printer set-up (page) dialog on the program's printer; false when
+    // the user cancelled.
+    virtual bool PageSetup(QWidget* owner, QPrinter& printer) = 0;
+    // The print dialog; false when the user cancelled.
+    virtual bool PrintDialog(QWidget* owner, QPrinter& printer) = 0;
+    // The print preview, which draws its pages with paint.
+    virtual void PrintPreview(QWidget* owner, QPrinter& printer,
+                              const std::function<void(QPrinter*)>& paint) = 0;
 
     // The service in use; the Qt one unless another was installed.
     static UiService& Current();
@@ -74,6 +84,9 @@ int MessageBox(QWidget* owner, const std::string& text, const std::string& capti
 
 // Splits a "name|patterns|...||" filter into Qt's "name (p1 p2);;..." form.
 std::string QtFilterFromWindowsFilter(const std::string& filter);
+
+// The program's printer: the one printer set-up chooses and printing uses.
+QPrinter& ProgramPrinter();
 
 // Adds the default extension to a chosen save path that has none.
 std::string ApplyDefaultExtension(const std::string& path, const std::string& extension);

@@ -443,4 +443,12 @@ TEST(AppStartup, UnreadableSettingsFileIsReportedOnceInAnErrorBox)
         << ui.Boxes()[0].Utf8Text();
 }
 
+TEST_F(AppCommandsTest, PrinterSetUpOpensThePageDialogOnTheProgramsPrinter)
+{
+    EXPECT_TRUE(Frame().CommandState(57606).Enabled());
+    ui.AnswerPrint(false);
+    EXPECT_TRUE(Frame().SendCommand(57606));
+    EXPECT_EQ(ui.PrintDialogs(), std::vector<std::string>{"setup"});
+}
+
 } // namespace

@@ -205,7 +205,7 @@ TEST_F(MainFrameTest, Menu128HasEveryItemWhileNoDocumentIsOpen)
     EXPECT_FALSE(enabled(32789));
     EXPECT_FALSE(enabled(32779));
     EXPECT_TRUE(enabled(32781));
-    EXPECT_FALSE(enabled(57606));
+    EXPECT_TRUE(enabled(57606));
     EXPECT_FALSE(enabled(57616));
     EXPECT_TRUE(enabled(57665));
 }

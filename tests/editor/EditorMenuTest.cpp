@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
 
@@ -195,6 +196,38 @@ TEST_F(EditorMenu, ReplaceGoesThroughTheUndoRecordAndRecolours)
     dialog->ReplaceEdit()->setText("print print");
     EXPECT_EQ(view->ReplaceAll("print", "print print", false), 2);
     EXPECT_EQ(Text(view), "print print 1;\nprint print 2;\n# prnt");
+}
+
+TEST_F(EditorMenu, PrintAndPreviewDrawTheScriptOnTheProgramsPrinter)
+{
+    CKESTRIX_2Doc* doc = OpenBytes("print.cgi", J("print \"日本語\"; # コメント\n"));
+    CKESTRIX_2View* view = ViewOf(doc);
+    QPrinter& printer = ProgramPrinter();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+
+    // Cancelling the print dialog prints nothing.
+    const std::string cancelled = dir_.file("cancelled.pdf");
+    printer.setOutputFileName(QString::fromStdString(cancelled));
+    ui_.AnswerPrint(false);
+    EXPECT_TRUE(view->OnCommand(57607));
+    EXPECT_TRUE(ReadFileBytes(cancelled).empty());
+
+    const std::string printed = dir_.file("printed.pdf");
+    printer.setOutputFileName(QString::fromStdString(printed));
+    ui_.AnswerPrint(true);
+    EXPECT_TRUE(view->OnCommand(57607));
+    EXPECT_EQ(ReadFileBytes(printed).substr(0, 5), "%PDF-");
+
+    const std::string previewed = dir_.file("preview.pdf");
+    printer.setOutputFileName(QString::fromStdString(previewed));
+    EXPECT_TRUE(view->OnCommand(57609));
+    EXPECT_EQ(ReadFileBytes(previewed).substr(0, 5), "%PDF-");
+    EXPECT_EQ(ui_.PrintDialogs(), (std::vector<std::string>{"print", "print", "preview"}));
+    // The half-inch margins are the view's.
+    const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Millimeter);
+    EXPECT_NEAR(margins.left(), 12.7, 0.01);
+    EXPECT_NEAR(margins.top(), 12.7, 0.01);
+    printer.setOutputFileName({});
 }
 
 } // namespace
