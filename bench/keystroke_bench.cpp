@@ -63,6 +63,9 @@ public:
     std::optional<std::string> FileDialog(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<std::string> BrowseForFolder(QWidget*, const std::string&) override { return std::nullopt; }
     std::optional<COLORREF> ChooseColor(QWidget*, COLORREF) override { return std::nullopt; }
+    bool PageSetup(QWidget*, QPrinter&) override { return false; }
+    bool PrintDialog(QWidget*, QPrinter&) override { return false; }
+    void PrintPreview(QWidget*, QPrinter&, const std::function<void(QPrinter*)>&) override {}
 };
 
 void Key(QWidget* target, int key, const QString& text)

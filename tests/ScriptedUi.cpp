@@ -4,10 +4,19 @@
 
 #include <gtest/gtest.h>
 
-std::string ScriptedUi::Box::Utf8Text() const { return sjis::ToUtf8(text); }
-std::string ScriptedUi::Box::Utf8Caption() const { return sjis::ToUtf8(caption); }
+std::string ScriptedUi::Box::Utf8Text() const
+{
+    return sjis::ToUtf8(text);
+}
+std::string ScriptedUi::Box::Utf8Caption() const
+{
+    return sjis::ToUtf8(caption);
+}
 
-ScriptedUi::ScriptedUi() { UiService::Install(this); }
+ScriptedUi::ScriptedUi()
+{
+    UiService::Install(this);
+}
 
 ScriptedUi::~ScriptedUi()
 {
@@ -23,8 +32,7 @@ int ScriptedUi::MessageBox(QWidget*, const std::string& text, const std::string&
 {
     boxes_.push_back({text, caption, flags & MB_BUTTONMASK, flags & MB_ICONMASK});
     if (boxAnswers_.empty()) {
-        ADD_FAILURE() << "unexpected message box \"" << sjis::ToUtf8(caption) << "\": "
-                      << sjis::ToUtf8(text);
+        ADD_FAILURE() << "unexpected message box \"" << sjis::ToUtf8(caption) << "\": " << sjis::ToUtf8(text);
         return IDCANCEL;
     }
     int answer = boxAnswers_.front();

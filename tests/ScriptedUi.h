@@ -39,8 +39,7 @@ public:
     // "setup", "print" and "preview", in the order they were shown.
     const std::vector<std::string>& PrintDialogs() const { return printDialogs_; }
 
-    int MessageBox(QWidget* owner, const std::string& text, const std::string& caption,
-                   UINT flags) override;
+    int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT flags) override;
     std::optional<std::string> FileDialog(const FileDialogRequest& request) override;
     std::optional<std::string> BrowseForFolder(QWidget* owner, const std::string& title) override;
     std::optional<COLORREF> ChooseColor(QWidget* owner, COLORREF initial) override;

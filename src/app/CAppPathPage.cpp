@@ -27,4 +27,7 @@ void CAppPathPage::Load()
     SetText(perlApp_, paths.perlApp);
 }
 
-DWORD CAppPathPage::Write() { return settings::SaveAppPaths({Text(htmlApp_), Text(perlApp_)}); }
+DWORD CAppPathPage::Write()
+{
+    return settings::SaveAppPaths({Text(htmlApp_), Text(perlApp_)});
+}

@@ -80,9 +80,7 @@ bool CFaceComboBox::TakeClosedListKey(QComboBox& box, QKeyEvent* event)
         return false;
     switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return true;
+    case Qt::Key_Enter: event->accept(); return true;
     case Qt::Key_Up:
     case Qt::Key_Down:
         if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier))
@@ -90,8 +88,7 @@ bool CFaceComboBox::TakeClosedListKey(QComboBox& box, QKeyEvent* event)
         box.showPopup();
         event->accept();
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 

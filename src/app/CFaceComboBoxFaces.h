@@ -15,12 +15,12 @@ class CFaceComboBoxFaces {
 public:
     // What an entry of the face box carries.
     struct CFontItem {
-        std::string face;   // code page 932, the name the settings store
-        QString family;     // the installed family that draws the face
-        QString script;     // "Japanese" or "Western"
-        BYTE charSet = 1;   // 128 Shift-JIS, 1 default
+        std::string face; // code page 932, the name the settings store
+        QString family;   // the installed family that draws the face
+        QString script;   // "Japanese" or "Western"
+        BYTE charSet = 1; // 128 Shift-JIS, 1 default
         BYTE pitchAndFamily = 0;
-        int fontType = 0;   // kScalableFont or kBitmapFont
+        int fontType = 0; // kScalableFont or kBitmapFont
     };
 
     // An installed family as the font database describes it.

@@ -147,7 +147,9 @@ bool CKESTRIX_2App::OnCommand(UINT id)
     case cmd::kAppAbout: OnAppAbout(); return true;
     case cmd::kSettings: OnSettings(); return true;
     case cmd::kHelpContents: help_.DisplayToc(); return true;
-    case cmd::kFilePrintSetup: UiService::Current().PageSetup(mainFrame_.get(), ProgramPrinter()); return true;
+    case cmd::kFilePrintSetup:
+        UiService::Current().PageSetup(mainFrame_.get(), ProgramPrinter());
+        return true;
     case cmd::kProjectOpen: project_->OpenProject(); return true;
     case cmd::kProjectNew: project_->NewProject(); return true;
     case cmd::kProjectSave: project_->SaveProject(); return true;

@@ -80,4 +80,7 @@ void CNameInputDlg::OnOK()
     accept();
 }
 
-int CNameInputDlg::DoModal() { return exec() == QDialog::Accepted ? IDOK : IDCANCEL; }
+int CNameInputDlg::DoModal()
+{
+    return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+}

@@ -17,7 +17,10 @@ CPointSizeComboBox::CPointSizeComboBox(QWidget* parent) : QComboBox(parent)
     setCompleter(nullptr);
 }
 
-int CPointSizeComboBox::ReadSizeTwips() const { return settings::ReadSizeTwips(sjis::FromUnicode(currentText())); }
+int CPointSizeComboBox::ReadSizeTwips() const
+{
+    return settings::ReadSizeTwips(sjis::FromUnicode(currentText()));
+}
 
 void CPointSizeComboBox::ShowSizeTwips(int twips)
 {

@@ -21,7 +21,10 @@ namespace {
 // The face box takes at most a face name's worth of characters.
 constexpr int kFaceLimit = 32;
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 template <typename W> W* Add(QWidget* parent, const DialogUnits& du, int id, int x, int y, int cx, int cy)
 {
@@ -146,8 +149,9 @@ void CSettingDlg::OnOK()
 {
     DWORD code = settings::SaveFontSettings(FontToSave());
     if (code == 0)
-        code = settings::SaveFtpAccount({sjis::FromUnicode(ftpUrl_->text()), sjis::FromUnicode(userId_->text()),
-                                         sjis::FromUnicode(password_->text())});
+        code =
+            settings::SaveFtpAccount({sjis::FromUnicode(ftpUrl_->text()), sjis::FromUnicode(userId_->text()),
+                                      sjis::FromUnicode(password_->text())});
     // The pages in tab order; a page that fails has told the user already,
     // and the pages after it are not written.
     bool pagesSaved = true;
@@ -167,4 +171,7 @@ void CSettingDlg::OnOK()
     done(QDialog::Accepted);
 }
 
-int CSettingDlg::DoModal() { return exec() == QDialog::Accepted ? IDOK : IDCANCEL; }
+int CSettingDlg::DoModal()
+{
+    return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+}

@@ -73,6 +73,12 @@ void CSettingPage::BrowseForFolder(QLineEdit* edit)
         edit->setText(FromLocalPath(*path));
 }
 
-std::string CSettingPage::Text(const QLineEdit* edit) { return sjis::FromUnicode(edit->text()); }
+std::string CSettingPage::Text(const QLineEdit* edit)
+{
+    return sjis::FromUnicode(edit->text());
+}
 
-void CSettingPage::SetText(QLineEdit* edit, const std::string& cp932) { edit->setText(sjis::ToUnicode(cp932)); }
+void CSettingPage::SetText(QLineEdit* edit, const std::string& cp932)
+{
+    edit->setText(sjis::ToUnicode(cp932));
+}

@@ -25,9 +25,15 @@ int CTabPageCtrl::AddPage(CSettingPage* page, const QString& title)
     return index;
 }
 
-int CTabPageCtrl::CurrentIndex() const { return tabBar_->currentIndex(); }
+int CTabPageCtrl::CurrentIndex() const
+{
+    return tabBar_->currentIndex();
+}
 
-void CTabPageCtrl::SetCurrentIndex(int index) { tabBar_->setCurrentIndex(index); }
+void CTabPageCtrl::SetCurrentIndex(int index)
+{
+    tabBar_->setCurrentIndex(index);
+}
 
 void CTabPageCtrl::ShowPage(int index)
 {
@@ -35,7 +41,10 @@ void CTabPageCtrl::ShowPage(int index)
         pages_[i]->setVisible(int(i) == index);
 }
 
-int CTabPageCtrl::TabHeight() const { return tabBar_->sizeHint().height(); }
+int CTabPageCtrl::TabHeight() const
+{
+    return tabBar_->sizeHint().height();
+}
 
 QPoint CTabPageCtrl::PagePosition(const QSize& pageSize) const
 {
@@ -55,7 +64,10 @@ void CTabPageCtrl::Arrange()
         page->move(PagePosition(page->size()));
 }
 
-void CTabPageCtrl::resizeEvent(QResizeEvent*) { Arrange(); }
+void CTabPageCtrl::resizeEvent(QResizeEvent*)
+{
+    Arrange();
+}
 
 void CTabPageCtrl::paintEvent(QPaintEvent*)
 {

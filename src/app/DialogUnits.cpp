@@ -45,9 +45,15 @@ QFont DialogUnits::DialogFont()
     return font;
 }
 
-int DialogUnits::X(int units) const { return MulDiv(units, baseX_, 4); }
+int DialogUnits::X(int units) const
+{
+    return MulDiv(units, baseX_, 4);
+}
 
-int DialogUnits::Y(int units) const { return MulDiv(units, baseY_, 8); }
+int DialogUnits::Y(int units) const
+{
+    return MulDiv(units, baseY_, 8);
+}
 
 QRect DialogUnits::Rect(int x, int y, int cx, int cy) const
 {

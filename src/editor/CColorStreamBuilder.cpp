@@ -50,7 +50,8 @@ void CColorStreamBuilder::AppendHeader()
     stream_ += "{\\f0\\fnil\\fprq2\\fcharset" + std::to_string(font_.charSet) + " ";
     AppendEscapedFace(stream_, font_.face);
     stream_ += ";}";
-    stream_ += "{\\f1\\froman\\fprq1\\fcharset128 \\'82\\'6c\\'82\\'72 \\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}";
+    stream_ +=
+        "{\\f1\\froman\\fprq1\\fcharset128 \\'82\\'6c\\'82\\'72 \\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}";
     stream_ += "}";
     stream_ += "{\n\\colortbl ;";
     AppendColor(stream_, font_.commentColor);

@@ -247,8 +247,8 @@ bool CSyntaxColorizer::RecolorCaretLine(CRichEditCtrl* control, int key)
         const long probe = std::max(0L, lineStart - 3);
         control->SetSel(probe, probe);
         const CharFormat format = control->GetCharFormat();
-        const bool commentColored = (format.mask & CFM_COLOR) && !(format.effects & CFE_AUTOCOLOR) &&
-                                    format.color == commentColor_;
+        const bool commentColored =
+            (format.mask & CFM_COLOR) && !(format.effects & CFE_AUTOCOLOR) && format.color == commentColor_;
         if (!commentColored && lineStart == s)
             start = control->LineIndex(line - 1);
     }

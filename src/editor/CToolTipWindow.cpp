@@ -35,8 +35,8 @@ CToolTipWindow::CToolTipWindow()
     setFocusPolicy(Qt::NoFocus);
     // The face the tips were designed for comes first; the IPA and Noto faces
     // stand in for it where it is not installed.
-    font_.setFamilies({QString::fromUtf8("ＭＳ　明朝"), QStringLiteral("IPAMincho"), QStringLiteral("IPAexMincho"),
-                       QStringLiteral("Noto Serif CJK JP")});
+    font_.setFamilies({QString::fromUtf8("ＭＳ　明朝"), QStringLiteral("IPAMincho"),
+                       QStringLiteral("IPAexMincho"), QStringLiteral("Noto Serif CJK JP")});
     font_.setPointSizeF(10.0);
     setFont(font_);
 }
@@ -80,8 +80,9 @@ QPixmap CToolTipWindow::Arrow(bool right)
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::black);
     const qreal s = kImageSize;
-    const QPolygonF triangle = right ? QPolygonF({{s * 0.25, s * 0.1}, {s * 0.8, s * 0.5}, {s * 0.25, s * 0.9}})
-                                     : QPolygonF({{s * 0.75, s * 0.1}, {s * 0.2, s * 0.5}, {s * 0.75, s * 0.9}});
+    const QPolygonF triangle =
+        right ? QPolygonF({{s * 0.25, s * 0.1}, {s * 0.8, s * 0.5}, {s * 0.25, s * 0.9}})
+              : QPolygonF({{s * 0.75, s * 0.1}, {s * 0.2, s * 0.5}, {s * 0.75, s * 0.9}});
     painter.drawPolygon(triangle);
     return image;
 }

@@ -138,8 +138,14 @@ const CodeTables& Tables()
     return *tables;
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 } // namespace
 
@@ -364,10 +370,9 @@ ByteIndex::ByteIndex(QTextDocument* document) : ByteIndex()
     document_ = document;
     // QTextDocument reports contentsChange only once it has a layout.
     document_->documentLayout();
-    connection_ = QObject::connect(document_, &QTextDocument::contentsChange, document_,
-                                   [this](int position, int removed, int added) {
-                                       OnContentsChange(position, removed, added);
-                                   });
+    connection_ = QObject::connect(
+        document_, &QTextDocument::contentsChange, document_,
+        [this](int position, int removed, int added) { OnContentsChange(position, removed, added); });
     Rebuild();
 }
 

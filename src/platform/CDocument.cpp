@@ -42,12 +42,14 @@ bool CDocument::OnCommand(UINT id)
     case 57604: // save as
         DoSave({});
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
-bool CDocument::DoFileSave() { return DoSave(path_); }
+bool CDocument::DoFileSave()
+{
+    return DoSave(path_);
+}
 
 bool CDocument::DoSave(const std::string& path, bool replace)
 {
@@ -89,9 +91,15 @@ bool CDocument::SaveModified()
     }
 }
 
-bool CDocument::IsModified() const { return modified_; }
+bool CDocument::IsModified() const
+{
+    return modified_;
+}
 
-void CDocument::SetModifiedFlag(bool modified) { modified_ = modified; }
+void CDocument::SetModifiedFlag(bool modified)
+{
+    modified_ = modified;
+}
 
 void CDocument::SetPathName(const std::string& path, bool addToRecent)
 {

@@ -21,9 +21,15 @@ void CMDIChildWnd::SetView(CView* view)
     setWidget(view->Widget());
 }
 
-std::string CMDIChildWnd::GetWindowText() const { return sjis::FromUnicode(windowTitle()); }
+std::string CMDIChildWnd::GetWindowText() const
+{
+    return sjis::FromUnicode(windowTitle());
+}
 
-void CMDIChildWnd::SetWindowText(const std::string& cp932) { setWindowTitle(sjis::ToUnicode(cp932)); }
+void CMDIChildWnd::SetWindowText(const std::string& cp932)
+{
+    setWindowTitle(sjis::ToUnicode(cp932));
+}
 
 void CMDIChildWnd::closeEvent(QCloseEvent* event)
 {

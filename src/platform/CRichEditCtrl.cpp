@@ -10,10 +10,10 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QTimer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
@@ -214,10 +214,9 @@ CRichEditCtrl::CRichEditCtrl(QWidget* parent) : QPlainTextEdit(parent)
     formatTimer_->setSingleShot(true);
     formatTimer_->setInterval(0);
     connect(formatTimer_, &QTimer::timeout, this, [this] { ApplyPendingFormats(kFormatSlice); });
-    contentsConnection_ = connect(document(), &QTextDocument::contentsChange, this,
-                                  [this](int position, int removed, int added) {
-                                      MovePendingFormats(position, removed, added);
-                                  });
+    contentsConnection_ = connect(
+        document(), &QTextDocument::contentsChange, this,
+        [this](int position, int removed, int added) { MovePendingFormats(position, removed, added); });
     const QPalette p = palette();
     for (std::size_t i = 0; i < kColorGroups.size(); ++i) {
         highlight_[i] = p.brush(kColorGroups[i], QPalette::Highlight);
@@ -588,9 +587,7 @@ void CRichEditCtrl::SetCharFormat(CharFormatTarget target, const CharFormat& for
         return;
     ApplyAllFormats();
     switch (target) {
-    case CharFormatTarget::Selection:
-        mergeCurrentCharFormat(f);
-        break;
+    case CharFormatTarget::Selection: mergeCurrentCharFormat(f); break;
     case CharFormatTarget::Word: {
         QTextCursor word = textCursor();
         if (!word.hasSelection())
@@ -628,8 +625,8 @@ CharFormat CRichEditCtrl::Describe(const QTextCharFormat& f) const
     const double points = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : font().pointSizeF();
     out.heightTwips = LONG(std::lround(points * 20));
     out.charSet = f.hasProperty(kCharSetProperty) ? BYTE(f.intProperty(kCharSetProperty)) : defaultCharSet_;
-    const bool bold =
-        f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::Bold : font().weight() >= QFont::Bold;
+    const bool bold = f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::Bold
+                                                             : font().weight() >= QFont::Bold;
     const bool italic = f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : font().italic();
     if (bold)
         out.effects |= CFE_BOLD;
@@ -909,7 +906,8 @@ long CRichEditCtrl::FindText(DWORD flags, long from, long to, std::string_view t
     };
     qsizetype at = -1;
     if (flags & FR_DOWN) {
-        for (at = hay.indexOf(needle, first, cs); at >= 0 && !fits(at); at = hay.indexOf(needle, at + 1, cs)) {
+        for (at = hay.indexOf(needle, first, cs); at >= 0 && !fits(at);
+             at = hay.indexOf(needle, at + 1, cs)) {
             if (at + needle.size() > last) {
                 at = -1;
                 break;

@@ -12,7 +12,10 @@
 
 namespace {
 
-QString Q(const std::string& cp932) { return sjis::ToUnicode(cp932); }
+QString Q(const std::string& cp932)
+{
+    return sjis::ToUnicode(cp932);
+}
 
 QMessageBox::Icon IconFor(UINT flags)
 {
@@ -27,23 +30,16 @@ QMessageBox::Icon IconFor(UINT flags)
 
 } // namespace
 
-int QtUiService::MessageBox(QWidget* owner, const std::string& text, const std::string& caption,
-                            UINT flags)
+int QtUiService::MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT flags)
 {
     QMessageBox box(IconFor(flags), Q(caption), Q(text), QMessageBox::NoButton, owner);
     switch (flags & MB_BUTTONMASK) {
-    case MB_OKCANCEL:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        break;
+    case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case MB_YESNOCANCEL:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
-    case MB_YESNO:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        break;
-    default:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
+    case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    default: box.setStandardButtons(QMessageBox::Ok); break;
     }
     switch (box.exec()) {
     case QMessageBox::Yes: return IDYES;
@@ -66,8 +62,8 @@ std::optional<std::string> QtUiService::FileDialog(const FileDialogRequest& requ
         QFileDialog::Options options;
         if (!(request.flags & OFN_OVERWRITEPROMPT))
             options |= QFileDialog::DontConfirmOverwrite;
-        chosen = QFileDialog::getSaveFileName(request.owner, Q(request.title), initial, filter,
-                                              nullptr, options);
+        chosen =
+            QFileDialog::getSaveFileName(request.owner, Q(request.title), initial, filter, nullptr, options);
     }
     if (chosen.isEmpty())
         return std::nullopt;
@@ -109,6 +105,7 @@ bool QtUiService::PrintDialog(QWidget* owner, QPrinter& printer)
 void QtUiService::PrintPreview(QWidget* owner, QPrinter& printer, const std::function<void(QPrinter*)>& paint)
 {
     QPrintPreviewDialog dialog(&printer, owner);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, [&paint](QPrinter* target) { paint(target); });
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,
+                     [&paint](QPrinter* target) { paint(target); });
     dialog.exec();
 }

@@ -6,8 +6,7 @@
 
 class QtUiService : public UiService {
 public:
-    int MessageBox(QWidget* owner, const std::string& text, const std::string& caption,
-                   UINT flags) override;
+    int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT flags) override;
     std::optional<std::string> FileDialog(const FileDialogRequest& request) override;
     std::optional<std::string> BrowseForFolder(QWidget* owner, const std::string& title) override;
     std::optional<COLORREF> ChooseColor(QWidget* owner, COLORREF initial) override;

@@ -13,7 +13,7 @@ struct RtfRun {
     bool hasColor = false; // false: the control's default (automatic) colour
     std::string face;      // code page 932; empty: the control's default face
     BYTE charSet = 1;
-    int halfPoints = 0;    // font size in half-points; 0: the control's default
+    int halfPoints = 0; // font size in half-points; 0: the control's default
     bool bold = false;
     bool italic = false;
 };

@@ -55,8 +55,7 @@ template <typename T> bool ReadExact(HKEY key, const char* name, T& field)
 {
     BYTE bytes[sizeof(T)] = {};
     DWORD size = sizeof bytes;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, bytes, &size) != ERROR_SUCCESS ||
-        size != sizeof(T))
+    if (RegQueryValueExA(key, name, nullptr, nullptr, bytes, &size) != ERROR_SUCCESS || size != sizeof(T))
         return false;
     T value = 0;
     for (std::size_t i = 0; i < sizeof(T); ++i)
@@ -74,8 +73,8 @@ bool ReadSizedString(HKEY key, const char* name, std::string& text)
     if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
         return false;
     std::vector<char> buffer(std::size_t(size) + 1, '\0'); // one spare byte ends an unended text
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
-                         &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+        ERROR_SUCCESS)
         return false;
     text = UpToNul(buffer);
     return true;
@@ -86,15 +85,18 @@ bool ReadFixedString(HKEY key, const char* name, DWORD bufferSize, std::string& 
     text.clear();
     std::vector<char> buffer(std::size_t(bufferSize) + 1, '\0');
     DWORD size = bufferSize;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
-                         &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+        ERROR_SUCCESS)
         return false;
     buffer.resize(bufferSize); // the text ends within the caller's buffer
     text = UpToNul(buffer);
     return true;
 }
 
-bool ReadByte(HKEY key, const char* name, BYTE& field) { return ReadExact(key, name, field); }
+bool ReadByte(HKEY key, const char* name, BYTE& field)
+{
+    return ReadExact(key, name, field);
+}
 
 bool ReadLong(HKEY key, const char* name, LONG& field)
 {
@@ -105,7 +107,10 @@ bool ReadLong(HKEY key, const char* name, LONG& field)
     return true;
 }
 
-bool ReadColor(HKEY key, const char* name, COLORREF& field) { return ReadExact(key, name, field); }
+bool ReadColor(HKEY key, const char* name, COLORREF& field)
+{
+    return ReadExact(key, name, field);
+}
 
 ValueWrite StringValue(const char* name, const std::string& text)
 {
@@ -117,7 +122,10 @@ ValueWrite FaceValue(const std::string& face)
     return {kEditFace, REG_SZ, face.substr(0, std::min(face.size(), kMaxFaceBytes))};
 }
 
-ValueWrite ByteValue(const char* name, BYTE value) { return {name, REG_NONE, std::string(1, char(value))}; }
+ValueWrite ByteValue(const char* name, BYTE value)
+{
+    return {name, REG_NONE, std::string(1, char(value))};
+}
 
 ValueWrite LongValue(const char* name, DWORD value)
 {
@@ -136,8 +144,7 @@ DWORD WriteGroup(const char* keyPath, const std::vector<ValueWrite>& values)
     }
     bool ok = true;
     for (const ValueWrite& value : values) {
-        if (RegSetValueExA(key, value.name, 0, value.type,
-                           reinterpret_cast<const BYTE*>(value.bytes.data()),
+        if (RegSetValueExA(key, value.name, 0, value.type, reinterpret_cast<const BYTE*>(value.bytes.data()),
                            DWORD(value.bytes.size())) != ERROR_SUCCESS) {
             ok = false;
             break;
@@ -182,11 +189,10 @@ FontSettings LoadFontSettings()
 
 DWORD SaveFontSettings(const FontSettings& font)
 {
-    return WriteGroup(kFontKey, {ByteValue(kEditCharSet, font.charSet), FaceValue(font.face),
-                                 LongValue(kEditSize, DWORD(font.heightTwips)),
-                                 LongValue(kCommandColor, font.commandColor),
-                                 LongValue(kCommentColor, font.commentColor),
-                                 ByteValue(kTipFlag, font.tipFlag)});
+    return WriteGroup(
+        kFontKey, {ByteValue(kEditCharSet, font.charSet), FaceValue(font.face),
+                   LongValue(kEditSize, DWORD(font.heightTwips)), LongValue(kCommandColor, font.commandColor),
+                   LongValue(kCommentColor, font.commentColor), ByteValue(kTipFlag, font.tipFlag)});
 }
 
 ViewFont LoadViewFont()
@@ -312,8 +318,8 @@ int ReadSizeTwips(std::string_view text)
         ++i;
     }
     double value = 0;
-    auto [end, ec] = std::from_chars(text.data() + i, text.data() + text.size(), value,
-                                     std::chars_format::fixed);
+    auto [end, ec] =
+        std::from_chars(text.data() + i, text.data() + text.size(), value, std::chars_format::fixed);
     if (ec != std::errc() || !std::isfinite(value))
         return kSizeTrailingText;
     i = std::size_t(end - text.data());

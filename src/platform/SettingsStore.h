@@ -64,9 +64,9 @@ struct ValueWrite {
     std::string bytes;
 };
 ValueWrite StringValue(const char* name, const std::string& text); // REG_SZ with its NUL
-ValueWrite FaceValue(const std::string& face);                      // REG_SZ without a NUL
-ValueWrite ByteValue(const char* name, BYTE value);                 // REG_NONE, 1 byte
-ValueWrite LongValue(const char* name, DWORD value);                // REG_NONE, 4 bytes
+ValueWrite FaceValue(const std::string& face);                     // REG_SZ without a NUL
+ValueWrite ByteValue(const char* name, BYTE value);                // REG_NONE, 1 byte
+ValueWrite LongValue(const char* name, DWORD value);               // REG_NONE, 4 bytes
 
 // Writes a group: creates or opens the key, writes the values in order,
 // stops at the first failure and closes the key. Returns 0 when every value

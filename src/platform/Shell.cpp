@@ -48,8 +48,8 @@ std::vector<std::string> DataSearchFolders()
     return folders;
 }
 
-DWORD SearchPathA(const char* lpPath, const char* lpFileName, const char* lpExtension,
-                  DWORD nBufferLength, char* lpBuffer, char** lpFilePart)
+DWORD SearchPathA(const char* lpPath, const char* lpFileName, const char* lpExtension, DWORD nBufferLength,
+                  char* lpBuffer, char** lpFilePart)
 {
     if (!lpFileName || !*lpFileName) {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -15,8 +15,8 @@ std::vector<std::string> DataSearchFolders();
 // lpPath (when not null). With the buffer too small (or null) it returns the
 // length needed including the NUL; otherwise it copies the full path and
 // returns its length without the NUL. 0 when the file is not found.
-DWORD SearchPathA(const char* lpPath, const char* lpFileName, const char* lpExtension,
-                  DWORD nBufferLength, char* lpBuffer, char** lpFilePart);
+DWORD SearchPathA(const char* lpPath, const char* lpFileName, const char* lpExtension, DWORD nBufferLength,
+                  char* lpBuffer, char** lpFilePart);
 
 // The folder the running program lives in.
 std::string ProgramFolder();

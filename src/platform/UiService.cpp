@@ -27,7 +27,10 @@ UiService& UiService::Current()
     return installed ? *installed : qtService;
 }
 
-void UiService::Install(UiService* service) { g_installed.store(service); }
+void UiService::Install(UiService* service)
+{
+    g_installed.store(service);
+}
 
 int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, UINT flags)
 {

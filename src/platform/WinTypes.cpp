@@ -6,9 +6,15 @@ namespace {
 thread_local DWORD t_lastError = 0;
 }
 
-DWORD GetLastError() { return t_lastError; }
+DWORD GetLastError()
+{
+    return t_lastError;
+}
 
-void SetLastError(DWORD code) { t_lastError = code; }
+void SetLastError(DWORD code)
+{
+    t_lastError = code;
+}
 
 std::string SystemErrorText(DWORD code)
 {

@@ -42,6 +42,15 @@ inline constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b)
 {
     return COLORREF(r) | (COLORREF(g) << 8) | (COLORREF(b) << 16);
 }
-inline constexpr BYTE GetRValue(COLORREF c) { return BYTE(c & 0xFF); }
-inline constexpr BYTE GetGValue(COLORREF c) { return BYTE((c >> 8) & 0xFF); }
-inline constexpr BYTE GetBValue(COLORREF c) { return BYTE((c >> 16) & 0xFF); }
+inline constexpr BYTE GetRValue(COLORREF c)
+{
+    return BYTE(c & 0xFF);
+}
+inline constexpr BYTE GetGValue(COLORREF c)
+{
+    return BYTE((c >> 8) & 0xFF);
+}
+inline constexpr BYTE GetBValue(COLORREF c)
+{
+    return BYTE((c >> 16) & 0xFF);
+}

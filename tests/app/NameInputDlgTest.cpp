@@ -17,7 +17,10 @@
 
 namespace {
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Q(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 class NameInputDlgTest : public ::testing::Test {
 protected:

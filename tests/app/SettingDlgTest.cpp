@@ -80,8 +80,14 @@ bool KeyExists(const char* keyPath)
         EXPECT_EQ(stored_->bytes, wantBytes) << name;                                                        \
     } while (0)
 
-std::string U8(const char* utf8) { return sjis::FromUtf8(utf8); }
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+std::string U8(const char* utf8)
+{
+    return sjis::FromUtf8(utf8);
+}
+QString Q(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 // A page that fails to write, as a page does when the disk is full.
 class FailingPage : public CSettingPage {
@@ -304,7 +310,7 @@ TEST_F(SettingDlgTest, OkWritesEveryValueByteForByte)
     EXPECT_TRUE(dlg.TipsChecked());
 
     EXPECT_STORED(settings::kFontKey, "EDIT_CharSet", REG_NONE, "\x80"s);
-    EXPECT_STORED(settings::kFontKey, "EDIT_Face", REG_SZ, face.toStdString()); // no NUL
+    EXPECT_STORED(settings::kFontKey, "EDIT_Face", REG_SZ, face.toStdString());    // no NUL
     EXPECT_STORED(settings::kFontKey, "EDIT_Size", REG_NONE, "\xD2\x00\x00\x00"s); // 210 twips
     EXPECT_STORED(settings::kFontKey, "COMMAND_Color", REG_NONE, "\x00\xFF\x00\x00"s);
     EXPECT_STORED(settings::kFontKey, "COMMENT_Color", REG_NONE, "\x00\x00\xFF\x00"s);
@@ -354,8 +360,8 @@ TEST_F(SettingDlgTest, SizeTextDecidesTheStoredHeight)
     };
     // 300 twips are stored beforehand; a text that is no size keeps them.
     const Case cases[] = {
-        {"10.5", "\xD2\x00\x00\x00"s}, {"0", "\x64\x00\x00\x00"s},    {"-3", "\x64\x00\x00\x00"s},
-        {"12pt", "\x2C\x01\x00\x00"s}, {"", "\x2C\x01\x00\x00"s},     {" 12 ", "\xF0\x00\x00\x00"s},
+        {"10.5", "\xD2\x00\x00\x00"s}, {"0", "\x64\x00\x00\x00"s},   {"-3", "\x64\x00\x00\x00"s},
+        {"12pt", "\x2C\x01\x00\x00"s}, {"", "\x2C\x01\x00\x00"s},    {" 12 ", "\xF0\x00\x00\x00"s},
         {"72", "\xA0\x05\x00\x00"s},   {"abc", "\x2C\x01\x00\x00"s},
     };
     for (const Case& c : cases) {
@@ -455,7 +461,7 @@ TEST_F(SettingDlgTest, BuiltFaceListSkipsWhatCannotBeStored)
         {"@IPAGothic", true, true, false},
         {"alpha", false, true, false},
         {"Alpha", false, true, false},
-        {QString::fromUtf8("Café"), false, true, false},           // not in code page 932
+        {QString::fromUtf8("Café"), false, true, false},             // not in code page 932
         {"A Family Name Far Too Long To Store", false, true, false}, // over 31 bytes
         {"Fixed", false, false, true},
         {"IPAMincho", true, true, false},
@@ -466,8 +472,9 @@ TEST_F(SettingDlgTest, BuiltFaceListSkipsWhatCannotBeStored)
     QStringList faces;
     for (const auto& item : items)
         faces << sjis::ToUnicode(item.face);
-    EXPECT_EQ(faces, (QStringList{"Alpha", "alpha", "Fixed", "IPAGothic", "IPAMincho", "IPAPGothic", "Zeta",
-                                  Q("ＭＳ ゴシック"), Q("ＭＳ Ｐゴシック"), Q("ＭＳ Ｐ明朝"), Q("ＭＳ　明朝")}));
+    EXPECT_EQ(faces,
+              (QStringList{"Alpha", "alpha", "Fixed", "IPAGothic", "IPAMincho", "IPAPGothic", "Zeta",
+                           Q("ＭＳ ゴシック"), Q("ＭＳ Ｐゴシック"), Q("ＭＳ Ｐ明朝"), Q("ＭＳ　明朝")}));
     auto itemFor = [&](const char* face) {
         return items[std::size_t(faces.indexOf(QString::fromUtf8(face)))];
     };
@@ -571,7 +578,7 @@ TEST_F(SettingDlgTest, BrowseButtonsFillTheirFields)
     EXPECT_EQ(Edit(1020)->text(), Q("/opt/エディタ/editor"));
     EXPECT_EQ(Edit(1021)->text(), "/usr/bin/perl");
     EXPECT_EQ(Edit(1015)->text(), "/usr/sbin/httpd"); // cancelled
-    EXPECT_EQ(Edit(1016)->text(), "/srv/www");         // the second browse was cancelled
+    EXPECT_EQ(Edit(1016)->text(), "/srv/www");        // the second browse was cancelled
     EXPECT_EQ(ui.FolderDialogCount(), 2u);
 
     const auto& requests = ui.FileDialogs();
@@ -733,8 +740,9 @@ TEST_F(SettingDlgTest, TextsFitTheirControlsAndControlsDoNotOverlap)
         for (int i = 0; i < controls.size(); ++i)
             for (int j = i + 1; j < controls.size(); ++j)
                 EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
-                    << controls[i]->metaObject()->className() << " " << controls[i]->objectName().toStdString()
-                    << " / " << controls[j]->metaObject()->className() << " "
+                    << controls[i]->metaObject()->className() << " "
+                    << controls[i]->objectName().toStdString() << " / "
+                    << controls[j]->metaObject()->className() << " "
                     << controls[j]->objectName().toStdString();
     }
 }

@@ -11,12 +11,15 @@
 
 #include <QTest>
 #include <fstream>
-#include <sstream>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace {
 
-std::string J(const char* utf8) { return sjis::FromUtf8(utf8); }
+std::string J(const char* utf8)
+{
+    return sjis::FromUtf8(utf8);
+}
 
 constexpr COLORREF kCommand = 0x00FF0000;
 constexpr COLORREF kComment = 0x0000FF00;
@@ -245,7 +248,10 @@ struct ScriptCase {
     const char* shiftJisTwin; // the same script in Shift-JIS, for other codes
 };
 
-void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.file; }
+void PrintTo(const ScriptCase& c, std::ostream* os)
+{
+    *os << c.file;
+}
 
 class ScriptFiles : public ColorControl, public ::testing::WithParamInterface<ScriptCase> {};
 

@@ -11,7 +11,10 @@
 
 namespace {
 
-std::string J(const char* utf8) { return sjis::FromUtf8(utf8); }
+std::string J(const char* utf8)
+{
+    return sjis::FromUtf8(utf8);
+}
 
 CommandTable Commands()
 {
@@ -23,8 +26,8 @@ CommandTable Commands()
     return table;
 }
 
-std::string Body(std::string_view line, CColorStreamBuilder::Paragraph paragraph =
-                                            CColorStreamBuilder::Paragraph::PlainText)
+std::string Body(std::string_view line,
+                 CColorStreamBuilder::Paragraph paragraph = CColorStreamBuilder::Paragraph::PlainText)
 {
     CommandTable table = Commands();
     CColorStreamBuilder builder({"F", 20, 1, 0x0000FF00, 0x00FF0000}, table);
@@ -38,31 +41,37 @@ struct LineCase {
     std::string body;
 };
 
-void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LineCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class StreamLine : public ::testing::TestWithParam<LineCase> {};
 
-TEST_P(StreamLine, IsWrittenFragmentForFragment) { EXPECT_EQ(Body(GetParam().line), GetParam().body); }
+TEST_P(StreamLine, IsWrittenFragmentForFragment)
+{
+    EXPECT_EQ(Body(GetParam().line), GetParam().body);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Fragments, StreamLine,
     ::testing::Values(
         LineCase{"Command", "print $a;", " \\cf2 print \\cf0 $a; \\par "},
-        LineCase{"Comment", "# c", " \\cf1 # c \\cf0  \\par "},
-        LineCase{"Empty", "", " \\par "},
+        LineCase{"Comment", "# c", " \\cf1 # c \\cf0  \\par "}, LineCase{"Empty", "", " \\par "},
         LineCase{"DoubleByteRun", J("$s = 日本;"), "$s = \\f1 \\'93\\'fa\\'96\\'7b \\f0 ; \\par "},
         LineCase{"CommandThenComment", "print $x; # done",
                  " \\cf2 print \\cf0 $x;  \\cf1 # done \\cf0  \\par "},
-        LineCase{"StringWithTrailByte5C", J("print \"表\" # x"), " \\cf2 print \\cf0 \"\\f1 \\'95\\'5c \\f0 \" # x \\par "},
+        LineCase{"StringWithTrailByte5C", J("print \"表\" # x"),
+                 " \\cf2 print \\cf0 \"\\f1 \\'95\\'5c \\f0 \" # x \\par "},
         LineCase{"DollarHashIsNoComment", "my $n = $#list;", " \\cf2 my \\cf0 $n = $#list; \\par "},
         LineCase{"HashInRegex", "s/a#b/c/", "s/a \\cf1 #b/c/ \\cf0  \\par "},
         LineCase{"HashInDoubleQuotes", "print \"#\";", " \\cf2 print \\cf0 \"#\"; \\par "},
         LineCase{"HashInSingleQuotes", "print '#';", " \\cf2 print \\cf0 ' \\cf1 #'; \\cf0  \\par "},
         LineCase{"Shebang", "#!/usr/bin/perl", "#!/usr/bin/perl \\par "},
         LineCase{"IndentedShebang", "  #!perl -w", "  #!perl -w \\par "},
-        LineCase{"HashBangLater", "x; #!y", "x; #!y \\par "},
-        LineCase{"Entity", "&#38;", "&#38; \\par "},
-        LineCase{"NotAfterPunctuation", "$print &print ->print (print", "$print &print ->print (print \\par "},
+        LineCase{"HashBangLater", "x; #!y", "x; #!y \\par "}, LineCase{"Entity", "&#38;", "&#38; \\par "},
+        LineCase{"NotAfterPunctuation", "$print &print ->print (print",
+                 "$print &print ->print (print \\par "},
         LineCase{"AfterQuoteSlashEquals", "\"\"print=print/print",
                  "\"\" \\cf2 print \\cf0= \\cf2 print \\cf0/ \\cf2 print \\cf0 \\par "},
         LineCase{"LongWordNeverACommand", std::string(31, 'w'), std::string(31, 'w') + " \\par "},
@@ -88,13 +97,14 @@ TEST(StreamHeader, CarriesFontColoursAndSize)
     colorizer.SetColors(0x00FF0000, 0x0000FF00);
     CLineReader reader("print 1;\n");
     const std::string stream = colorizer.BuildStream(reader);
-    EXPECT_EQ(stream,
-              "{\\rtf1\\ansi\\ansicpg932\\deff0\\deflang1033\\deflangfe1041{\\fonttbl"
-              "{\\f0\\fnil\\fprq2\\fcharset1 \\'82\\'6c\\'82\\'72\\'81\\'40\\'96\\'be\\'92\\'a9;}"
-              "{\\f1\\froman\\fprq1\\fcharset128 \\'82\\'6c\\'82\\'72 \\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}}"
-              "{\n\\colortbl ;\\red0\\green255\\blue0;\\red0\\green0\\blue255;}\\par"
-              "\\viewkind4\\uc1\\pard\\lang1041\\f0\\fs20 \\par"
-              "print 1; \\par }");
+    EXPECT_EQ(
+        stream,
+        "{\\rtf1\\ansi\\ansicpg932\\deff0\\deflang1033\\deflangfe1041{\\fonttbl"
+        "{\\f0\\fnil\\fprq2\\fcharset1 \\'82\\'6c\\'82\\'72\\'81\\'40\\'96\\'be\\'92\\'a9;}"
+        "{\\f1\\froman\\fprq1\\fcharset128 \\'82\\'6c\\'82\\'72 \\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}}"
+        "{\n\\colortbl ;\\red0\\green255\\blue0;\\red0\\green0\\blue255;}\\par"
+        "\\viewkind4\\uc1\\pard\\lang1041\\f0\\fs20 \\par"
+        "print 1; \\par }");
     colorizer.SetFont("x", 219, 128);
     EXPECT_EQ(colorizer.FontSizeHalfPoints(), 20) << "210 to 219 twips are 10 points";
     EXPECT_EQ(colorizer.CharSet(), 128);
@@ -189,9 +199,9 @@ TEST(StreamRoundTrip, RandomLinesOfScriptBytes)
     // Lines built from the pieces that trouble readers: spaces around
     // fragments, backslashes, braces, trail bytes 0x5C 0x7B 0x7D, commands
     // next to punctuation, comments and double-byte text.
-    const std::vector<std::string> pieces = {" ",  "  ",  "print", "my",   "#",    "\\",  "{",     "}",  "\"",
-                                             "'",  "$",   "=",     "/",    ";",    "(",   J("表"), J("本"),
-                                             J("ソ"), J("ｱ"), "x",  "\\par", "\\cf0", "-X", "\t",  "&",    "!"};
+    const std::vector<std::string> pieces = {
+        " ", "  ", "print", "my",    "#",     "\\",   "{", "}",     "\"",    "'",  "$",  "=", "/",
+        ";", "(",  J("表"), J("本"), J("ソ"), J("ｱ"), "x", "\\par", "\\cf0", "-X", "\t", "&", "!"};
     std::mt19937 random(12345);
     CSyntaxColorizer colorizer;
     ASSERT_TRUE(colorizer.LoadCommandFile(KESTRIX_SOURCE_DIR "/src/res/keydata.dat"));

@@ -19,7 +19,10 @@ struct WalkCase {
     std::vector<std::string> absent;
 };
 
-void PrintTo(const WalkCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const WalkCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class CommandWalk : public ::testing::TestWithParam<WalkCase> {};
 
@@ -37,18 +40,20 @@ TEST_P(CommandWalk, StoresRecordsAsWritten)
 
 INSTANTIATE_TEST_SUITE_P(
     Records, CommandWalk,
-    ::testing::Values(
-        WalkCase{"TwoTips", "print=print LIST:print FILEHANDLE LIST:/",
-                 {{"print", "print LIST:print FILEHANDLE LIST:"}}, {"prin", "print "}},
-        WalkCase{"UnclosedLastRecordDropped", "a=1/b=2", {{"a", "1"}}, {"b"}},
-        WalkCase{"LineBreakJoinsNextKey", "a=1/\r\nb=2/", {{"a", "1"}, {"\r\nb", "2"}}, {"b"}},
-        WalkCase{"SecondEqualsDropped", "a=x=y/", {{"a", "xy"}}, {}},
-        WalkCase{"LastRecordWins", "a=1/a=2/", {{"a", "2"}}, {}},
-        WalkCase{"EmptyValueIsNoCommand", "abc/x=1/", {{"x", "1"}}, {"abc"}},
-        WalkCase{"CaseSensitive", "Print=p:/", {{"Print", "p:"}}, {"print", "PRINT"}},
-        WalkCase{"NulEndsData", std::string("a=1/\0b=2/", 9), {{"a", "1"}}, {"b"}},
-        // A Shift-JIS tip whose trail bytes are 0x5C and 0x7C stays intact.
-        WalkCase{"ShiftJisTips", "open=\x83\x5C\x95\x5C:/", {{"open", "\x83\x5C\x95\x5C:"}}, {}}),
+    ::testing::Values(WalkCase{"TwoTips",
+                               "print=print LIST:print FILEHANDLE LIST:/",
+                               {{"print", "print LIST:print FILEHANDLE LIST:"}},
+                               {"prin", "print "}},
+                      WalkCase{"UnclosedLastRecordDropped", "a=1/b=2", {{"a", "1"}}, {"b"}},
+                      WalkCase{"LineBreakJoinsNextKey", "a=1/\r\nb=2/", {{"a", "1"}, {"\r\nb", "2"}}, {"b"}},
+                      WalkCase{"SecondEqualsDropped", "a=x=y/", {{"a", "xy"}}, {}},
+                      WalkCase{"LastRecordWins", "a=1/a=2/", {{"a", "2"}}, {}},
+                      WalkCase{"EmptyValueIsNoCommand", "abc/x=1/", {{"x", "1"}}, {"abc"}},
+                      WalkCase{"CaseSensitive", "Print=p:/", {{"Print", "p:"}}, {"print", "PRINT"}},
+                      WalkCase{"NulEndsData", std::string("a=1/\0b=2/", 9), {{"a", "1"}}, {"b"}},
+                      // A Shift-JIS tip whose trail bytes are 0x5C and 0x7C stays intact.
+                      WalkCase{
+                          "ShiftJisTips", "open=\x83\x5C\x95\x5C:/", {{"open", "\x83\x5C\x95\x5C:"}}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandData, MissingFileShowsErrorWithPathAndFails)

@@ -232,7 +232,8 @@ TEST_F(ToolTipWindowTest, DrawsBackgroundFrameCounterAndTip)
 
 TEST_F(ToolTipWindowTest, WidensToTheLongestTipOfTheSet)
 {
-    const QString longTip = QString::fromUtf8("ファイルハンドルをバイナリモードにするか入出力レイヤーを設定する");
+    const QString longTip =
+        QString::fromUtf8("ファイルハンドルをバイナリモードにするか入出力レイヤーを設定する");
     tip.SetTipText(sjis::FromUtf8("binmode FILEHANDLE:") + sjis::FromUnicode(longTip) + ":");
     tip.ShowAt(QPoint(10, 10));
     const int textLeft = tip.NextButton()->geometry().right() + 1;

@@ -69,12 +69,15 @@ struct TreeCase {
     const char* name;
     unsigned seed;
     int operations;
-    int maxRemoved;  // lines replaced per operation, at most
-    int maxAdded;    // lines put in their place, at most
-    long maxBytes;   // bytes per line, at most
+    int maxRemoved; // lines replaced per operation, at most
+    int maxAdded;   // lines put in their place, at most
+    long maxBytes;  // bytes per line, at most
 };
 
-void PrintTo(const TreeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TreeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ByteIndexTreeTest : public ::testing::TestWithParam<TreeCase> {};
 
@@ -104,19 +107,20 @@ TEST_P(ByteIndexTreeTest, MatchesAVectorAfterRandomReplacements)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ByteIndexTree, ByteIndexTreeTest,
-    ::testing::Values(
-        // One line changes or splits, as typing does.
-        TreeCase{"Typing", 1, 400, 1, 2, 80},
-        // Pastes and deletions of many lines.
-        TreeCase{"BlockEdits", 2, 200, 40, 40, 120},
-        // Mostly empty lines, replaced wholesale now and then: the index must
-        // never lose its last line.
-        TreeCase{"EmptyLinesAndWipes", 3, 300, 500, 6, 1},
-        // Growing to thousands of lines, then shrinking.
-        TreeCase{"GrowAndShrink", 4, 120, 20, 200, 40}),
-    [](const ::testing::TestParamInfo<TreeCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ByteIndexTree, ByteIndexTreeTest,
+                         ::testing::Values(
+                             // One line changes or splits, as typing does.
+                             TreeCase{"Typing", 1, 400, 1, 2, 80},
+                             // Pastes and deletions of many lines.
+                             TreeCase{"BlockEdits", 2, 200, 40, 40, 120},
+                             // Mostly empty lines, replaced wholesale now and then: the index must
+                             // never lose its last line.
+                             TreeCase{"EmptyLinesAndWipes", 3, 300, 500, 6, 1},
+                             // Growing to thousands of lines, then shrinking.
+                             TreeCase{"GrowAndShrink", 4, 120, 20, 200, 40}),
+                         [](const ::testing::TestParamInfo<TreeCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(ByteIndexTree, ClampsOutOfRangeQueries)
 {
@@ -143,15 +147,28 @@ TEST(ByteIndexTree, ClampsOutOfRangeQueries)
 // characters code page 932 cannot hold (written as one "?" each, the emoji
 // taking two UTF-16 units), so the index must agree with the written bytes
 // even for text that reached the document without being normalised.
-const QStringList kPieces = {
-    "a",  "Z",  " ",  "\\", "\t", QString::fromUtf8("ｶ"), QString::fromUtf8("ﾟ"), QString::fromUtf8("日"),
-    QString::fromUtf8("本"), QString::fromUtf8("表"), QString::fromUtf8("ソ"), QString::fromUtf8("Ａ"),
-    QString::fromUtf8("é"), QString::fromUtf8("😀"), QString::fromUtf8("¥"), "\n", "\n"};
+const QStringList kPieces = {"a",
+                             "Z",
+                             " ",
+                             "\\",
+                             "\t",
+                             QString::fromUtf8("ｶ"),
+                             QString::fromUtf8("ﾟ"),
+                             QString::fromUtf8("日"),
+                             QString::fromUtf8("本"),
+                             QString::fromUtf8("表"),
+                             QString::fromUtf8("ソ"),
+                             QString::fromUtf8("Ａ"),
+                             QString::fromUtf8("é"),
+                             QString::fromUtf8("😀"),
+                             QString::fromUtf8("¥"),
+                             "\n",
+                             "\n"};
 
 // The written length of each character, as the system converter gives it.
 struct NaiveText {
-    QString raw; // QTextDocument::toRawText(): U+2029 between lines
-    std::vector<int> docPos;  // per character: its document position
+    QString raw;               // QTextDocument::toRawText(): U+2029 between lines
+    std::vector<int> docPos;   // per character: its document position
     std::vector<long> bytePos; // per character: its byte position
     long length = 0;
     std::vector<long> lineStarts;
@@ -249,7 +266,10 @@ struct DocumentCase {
     EditMix mix;
 };
 
-void PrintTo(const DocumentCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DocumentCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ByteIndexDocumentTest : public ::testing::TestWithParam<DocumentCase> {};
 
@@ -418,7 +438,10 @@ struct DecodeCase {
     const char* utf8;
 };
 
-void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DecodeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ByteIndexDecodeTest : public ::testing::TestWithParam<DecodeCase> {};
 
@@ -427,17 +450,18 @@ TEST_P(ByteIndexDecodeTest, Decodes)
     EXPECT_EQ(ByteIndex::Decode(GetParam().bytes).toStdString(), GetParam().utf8);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ByteIndexDecode, ByteIndexDecodeTest,
-    ::testing::Values(DecodeCase{"Ascii", "print $x;\r\n", "print $x;\r\n"},
-                      DecodeCase{"TrailByte5C", "\x95\\\x83\\\\", "表ソ\\"},
-                      DecodeCase{"HalfWidthKatakana", "\xb6\xc0\xb6\xc5", "ｶﾀｶﾅ"},
-                      DecodeCase{"LeadByteAtTheEnd", "ab\x82", "ab?"},
-                      // The break after a stray lead byte survives.
-                      DecodeCase{"LeadByteBeforeABreak", "a\x82\nb", "a?\nb"},
-                      DecodeCase{"UndefinedPair", "a\x85\x40z", "a?z"},
-                      DecodeCase{"UndefinedSingleBytes", "\x80\xa0\xfd", "???"}),
-    [](const ::testing::TestParamInfo<DecodeCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ByteIndexDecode, ByteIndexDecodeTest,
+                         ::testing::Values(DecodeCase{"Ascii", "print $x;\r\n", "print $x;\r\n"},
+                                           DecodeCase{"TrailByte5C", "\x95\\\x83\\\\", "表ソ\\"},
+                                           DecodeCase{"HalfWidthKatakana", "\xb6\xc0\xb6\xc5", "ｶﾀｶﾅ"},
+                                           DecodeCase{"LeadByteAtTheEnd", "ab\x82", "ab?"},
+                                           // The break after a stray lead byte survives.
+                                           DecodeCase{"LeadByteBeforeABreak", "a\x82\nb", "a?\nb"},
+                                           DecodeCase{"UndefinedPair", "a\x85\x40z", "a?z"},
+                                           DecodeCase{"UndefinedSingleBytes", "\x80\xa0\xfd", "???"}),
+                         [](const ::testing::TestParamInfo<DecodeCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 struct NormalizeCase {
     const char* name;
@@ -445,7 +469,10 @@ struct NormalizeCase {
     const char* out;
 };
 
-void PrintTo(const NormalizeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const NormalizeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ByteIndexNormalizeTest : public ::testing::TestWithParam<NormalizeCase> {};
 
@@ -459,14 +486,15 @@ TEST_P(ByteIndexNormalizeTest, Normalizes)
     EXPECT_EQ(ByteIndex::TextBytes(in), long(ByteIndex::Encode(in).size()));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ByteIndexNormalize, ByteIndexNormalizeTest,
-    ::testing::Values(NormalizeCase{"Kept", "日本語 ｶﾀｶﾅ abc\\", "日本語 ｶﾀｶﾅ abc\\"},
-                      NormalizeCase{"AccentedLetter", "caf\u00e9", "caf?"},
-                      NormalizeCase{"EmojiIsOneQuestionMark", "a\U0001F600b", "a?b"},
-                      NormalizeCase{"YenSignBecomesBackslash", "\u00a5100", "\\100"},
-                      NormalizeCase{"ParagraphSeparatorIsABreak", "a\u2029b", "a\nb"},
-                      NormalizeCase{"LineSeparatorIsNoBreak", "a\u2028b", "a?b"}),
-    [](const ::testing::TestParamInfo<NormalizeCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ByteIndexNormalize, ByteIndexNormalizeTest,
+                         ::testing::Values(NormalizeCase{"Kept", "日本語 ｶﾀｶﾅ abc\\", "日本語 ｶﾀｶﾅ abc\\"},
+                                           NormalizeCase{"AccentedLetter", "caf\u00e9", "caf?"},
+                                           NormalizeCase{"EmojiIsOneQuestionMark", "a\U0001F600b", "a?b"},
+                                           NormalizeCase{"YenSignBecomesBackslash", "\u00a5100", "\\100"},
+                                           NormalizeCase{"ParagraphSeparatorIsABreak", "a\u2029b", "a\nb"},
+                                           NormalizeCase{"LineSeparatorIsNoBreak", "a\u2028b", "a?b"}),
+                         [](const ::testing::TestParamInfo<NormalizeCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace

@@ -123,7 +123,10 @@ struct CommandCase {
     std::string sjis;
 };
 
-void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const CommandCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class NkfCommandTest : public ::testing::TestWithParam<CommandCase> {};
 
@@ -207,7 +210,10 @@ struct ExactCase {
     bool nkfAgrees;
 };
 
-void PrintTo(const ExactCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ExactCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class NkfExactTest : public ::testing::TestWithParam<ExactCase> {};
 
@@ -305,7 +311,10 @@ struct DetectCase {
     bool nkfAgrees = true;
 };
 
-void PrintTo(const DetectCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DetectCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 std::optional<NkfInput> FromNkfGuess(std::string guess);
 
@@ -430,7 +439,10 @@ struct TruncationCase {
     NkfCode to;
 };
 
-void PrintTo(const TruncationCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TruncationCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class NkfTruncationTest : public ::testing::TestWithParam<TruncationCase> {
 protected:

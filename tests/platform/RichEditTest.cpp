@@ -149,15 +149,17 @@ TEST_P(RichEditPositionTest, CountsCodePageBytes)
 INSTANTIATE_TEST_SUITE_P(
     RichEditPosition, RichEditPositionTest,
     ::testing::Values(
-        PositionCase{"Ascii", "abc\r\ndef", 7, {0, 4}, {3, 3}, {{2, 5, "c\rd"}, {0, -1, "abc\rdef"}, {5, 2, ""}}},
+        PositionCase{
+            "Ascii", "abc\r\ndef", 7, {0, 4}, {3, 3}, {{2, 5, "c\rd"}, {0, -1, "abc\rdef"}, {5, 2, ""}}},
         // A position inside a kanji is moved to its start: at the start of a
         // range the kanji is taken in, at its end left out.
-        PositionCase{"Kanji",
-                     "日本語\nabc",
-                     10,
-                     {0, 7},
-                     {6, 3},
-                     {{2, 4, "本"}, {3, 5, "本"}, {1, 2, "日"}, {5, 7, "語\r"}, {5, 8, "語\ra"}, {4, 99, "語\rabc"}}},
+        PositionCase{
+            "Kanji",
+            "日本語\nabc",
+            10,
+            {0, 7},
+            {6, 3},
+            {{2, 4, "本"}, {3, 5, "本"}, {1, 2, "日"}, {5, 7, "語\r"}, {5, 8, "語\ra"}, {4, 99, "語\rabc"}}},
         PositionCase{"HalfWidthKatakana", "ｶﾀｶﾅ日", 6, {0}, {6}, {{1, 3, "ﾀｶ"}, {4, 6, "日"}, {5, 6, "日"}}},
         // "表" and "ソ" end in 0x5C, the backslash: a byte-wise search or
         // slice would see a "\" that is not there.
@@ -450,8 +452,8 @@ TEST(RichEdit, ColoursLandOnTheRightBytesAfterDoubleByteText)
     edit.SetCharFormat(CharFormatTarget::Selection, Color(kRed));
     edit.SetSel(12, 16); // "漢字", after two half-width katakana
     edit.SetCharFormat(CharFormatTarget::Selection, Color(kBlue));
-    EXPECT_EQ(Colours(edit), (std::vector<std::string>{"日本語:auto", "abc\n:0000FF", "ｶﾅ:auto", "漢字:FF0000",
-                                                       "xy:auto"}));
+    EXPECT_EQ(Colours(edit),
+              (std::vector<std::string>{"日本語:auto", "abc\n:0000FF", "ｶﾅ:auto", "漢字:FF0000", "xy:auto"}));
     edit.SetSel(6, 9);
     CharFormat f = edit.GetCharFormat();
     EXPECT_TRUE(f.mask & CFM_COLOR);
@@ -711,25 +713,23 @@ TEST_P(RichEditFindTest, Finds)
 
 INSTANTIATE_TEST_SUITE_P(
     RichEditFind, RichEditFindTest,
-    ::testing::Values(FindCase{"DownIgnoringCase", FR_DOWN, 0, -1, "print", 0},
-                      FindCase{"DownMatchingCase", FR_DOWN | FR_MATCHCASE, 0, -1, "print", 14},
-                      FindCase{"DownFromAPosition", FR_DOWN, 1, -1, "print", 14},
-                      FindCase{"BackslashIsNotATrailByte", FR_DOWN, 0, -1, "\\", 10},
-                      FindCase{"KanjiAfterKanji", FR_DOWN, 0, -1, "示", 8},
-                      FindCase{"AcrossALineBreak", FR_DOWN, 0, -1, ";\r\nprint", 12},
-                      FindCase{"BreakWrittenAsCr", FR_DOWN, 0, -1, ";\rprint", 12},
-                      FindCase{"MatchMustEndInTheRange", FR_DOWN, 0, 18, "print", 0},
-                      FindCase{"MatchRunningPastTheRange", FR_DOWN, 1, 18, "print", -1},
-                      FindCase{"PartOfAWord", FR_DOWN, 15, -1, "print", 28},
-                      FindCase{"WholeWord", FR_DOWN | FR_WHOLEWORD, 1, -1, "print", 14},
-                      FindCase{"WholeWordSkipsPrinter", FR_DOWN | FR_WHOLEWORD, 15, -1, "print", -1},
-                      FindCase{"UpFromTheEnd", 0, 40, -1, "print", 28},
-                      FindCase{"UpFromAPosition", 0, 30, -1, "print", 14},
-                      FindCase{"UpMatchMustEndBeforeFrom", 0, 18, -1, "print", 0},
-                      FindCase{"UpStopsAtTo", 0, 30, 1, "print", 14},
-                      FindCase{"UpNothingBeforeTo", 0, 13, 1, "print", -1},
-                      FindCase{"NotThere", FR_DOWN, 0, -1, "perl", -1},
-                      FindCase{"EmptyText", FR_DOWN, 0, -1, "", -1}),
+    ::testing::Values(
+        FindCase{"DownIgnoringCase", FR_DOWN, 0, -1, "print", 0},
+        FindCase{"DownMatchingCase", FR_DOWN | FR_MATCHCASE, 0, -1, "print", 14},
+        FindCase{"DownFromAPosition", FR_DOWN, 1, -1, "print", 14},
+        FindCase{"BackslashIsNotATrailByte", FR_DOWN, 0, -1, "\\", 10},
+        FindCase{"KanjiAfterKanji", FR_DOWN, 0, -1, "示", 8},
+        FindCase{"AcrossALineBreak", FR_DOWN, 0, -1, ";\r\nprint", 12},
+        FindCase{"BreakWrittenAsCr", FR_DOWN, 0, -1, ";\rprint", 12},
+        FindCase{"MatchMustEndInTheRange", FR_DOWN, 0, 18, "print", 0},
+        FindCase{"MatchRunningPastTheRange", FR_DOWN, 1, 18, "print", -1},
+        FindCase{"PartOfAWord", FR_DOWN, 15, -1, "print", 28},
+        FindCase{"WholeWord", FR_DOWN | FR_WHOLEWORD, 1, -1, "print", 14},
+        FindCase{"WholeWordSkipsPrinter", FR_DOWN | FR_WHOLEWORD, 15, -1, "print", -1},
+        FindCase{"UpFromTheEnd", 0, 40, -1, "print", 28}, FindCase{"UpFromAPosition", 0, 30, -1, "print", 14},
+        FindCase{"UpMatchMustEndBeforeFrom", 0, 18, -1, "print", 0},
+        FindCase{"UpStopsAtTo", 0, 30, 1, "print", 14}, FindCase{"UpNothingBeforeTo", 0, 13, 1, "print", -1},
+        FindCase{"NotThere", FR_DOWN, 0, -1, "perl", -1}, FindCase{"EmptyText", FR_DOWN, 0, -1, "", -1}),
     [](const ::testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
 
 TEST(RichEdit, CharacterCoordinatesAndScrolling)
@@ -793,7 +793,8 @@ void ExpectPositionsMatchAWalk(const CRichEditCtrl& edit)
     }
     for (int d = 0; d <= int(raw.size()); ++d) {
         ASSERT_EQ(edit.FromDocumentPosition(d), bytePos[std::size_t(d)]) << "document position " << d;
-        ASSERT_EQ(edit.ToDocumentPosition(bytePos[std::size_t(d)]), d) << "byte position " << bytePos[std::size_t(d)];
+        ASSERT_EQ(edit.ToDocumentPosition(bytePos[std::size_t(d)]), d)
+            << "byte position " << bytePos[std::size_t(d)];
         // The second byte of a double-byte character maps to its start.
         if (d < raw.size() && bytePos[std::size_t(d) + 1] - bytePos[std::size_t(d)] == 2) {
             ASSERT_EQ(edit.ToDocumentPosition(bytePos[std::size_t(d)] + 1), d);
@@ -807,8 +808,8 @@ void ExpectPositionsMatchAWalk(const CRichEditCtrl& edit)
 
 TEST(RichEdit, MappingMatchesAWalkAfterRandomEdits)
 {
-    const std::vector<std::string> pieces = {
-        "a", "Z", " ", "\\", J("日"), J("本"), J("表"), J("ソ"), J("ｶ"), J("ﾅ"), "\r\n", "\r", "\n", "\x82"};
+    const std::vector<std::string> pieces = {"a",     "Z",    " ",    "\\",   J("日"), J("本"), J("表"),
+                                             J("ソ"), J("ｶ"), J("ﾅ"), "\r\n", "\r",    "\n",    "\x82"};
     const QStringList typed = {"q", QString::fromUtf8("語"), QString::fromUtf8("ｱ"), QString::fromUtf8("é"),
                                QString::fromUtf8("😀")};
     std::mt19937 rng(2024);

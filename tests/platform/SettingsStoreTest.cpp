@@ -207,27 +207,34 @@ struct SizeCase {
     int twips;
 };
 
-void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SizeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class SizeParse : public ::testing::TestWithParam<SizeCase> {};
 
-TEST_P(SizeParse, ReadsPointsAsTwips) { EXPECT_EQ(ReadSizeTwips(GetParam().text), GetParam().twips); }
+TEST_P(SizeParse, ReadsPointsAsTwips)
+{
+    EXPECT_EQ(ReadSizeTwips(GetParam().text), GetParam().twips);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, SizeParse,
-    ::testing::Values(SizeCase{"Whole", "12", 240}, SizeCase{"Half", "10.5", 210},
-                      SizeCase{"BlanksAround", " \t9 \t", 180}, SizeCase{"Empty", "", -1},
-                      SizeCase{"OnlyBlanks", "  \t", -1}, SizeCase{"Zero", "0", 0},
-                      SizeCase{"Negative", "-3", 0}, SizeCase{"TextAfter", "12pt", -2},
-                      SizeCase{"NoNumber", "abc", -2}, SizeCase{"Exponent", "1e3", -2},
-                      SizeCase{"CommaIsNoDecimalMark", "10,5", -2}, SizeCase{"FractionCut", "7.33", 146},
-                      SizeCase{"TooLarge", "999999999999", -2}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sizes, SizeParse,
+                         ::testing::Values(SizeCase{"Whole", "12", 240}, SizeCase{"Half", "10.5", 210},
+                                           SizeCase{"BlanksAround", " \t9 \t", 180},
+                                           SizeCase{"Empty", "", -1}, SizeCase{"OnlyBlanks", "  \t", -1},
+                                           SizeCase{"Zero", "0", 0}, SizeCase{"Negative", "-3", 0},
+                                           SizeCase{"TextAfter", "12pt", -2}, SizeCase{"NoNumber", "abc", -2},
+                                           SizeCase{"Exponent", "1e3", -2},
+                                           SizeCase{"CommaIsNoDecimalMark", "10,5", -2},
+                                           SizeCase{"FractionCut", "7.33", 146},
+                                           SizeCase{"TooLarge", "999999999999", -2}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SizeFormat, ShowsWholeAndHalfPoints)
 {
-    const std::pair<long, const char*> cases[] = {{240, "12"}, {210, "10.5"}, {120, "6"}, {200, "10"},
-                                                  {205, "10.5"}, {195, "10"}, {0, "0"}, {-1, ""}};
+    const std::pair<long, const char*> cases[] = {{240, "12"},   {210, "10.5"}, {120, "6"}, {200, "10"},
+                                                  {205, "10.5"}, {195, "10"},   {0, "0"},   {-1, ""}};
     for (auto [twips, text] : cases)
         EXPECT_EQ(FormatSizeTwips(twips), text) << twips;
     // What the box shows reads back as the same size.

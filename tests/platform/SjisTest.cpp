@@ -18,7 +18,10 @@ struct ToUnicodeCase {
     QString expected;
 };
 
-void PrintTo(const ToUnicodeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ToUnicodeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class SjisToUnicodeTest : public ::testing::TestWithParam<ToUnicodeCase> {};
 
@@ -51,7 +54,10 @@ struct FromUnicodeCase {
     std::string expected;
 };
 
-void PrintTo(const FromUnicodeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FromUnicodeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class SjisFromUnicodeTest : public ::testing::TestWithParam<FromUnicodeCase> {};
 

@@ -11,8 +11,9 @@ namespace {
 
 TEST(UiService, FiltersBecomeQtFilters)
 {
-    EXPECT_EQ(QtFilterFromWindowsFilter("CGI File (*.cgi;*.pl)|*.cgi;*.pl|TEXT File (*.txt;*.rtf)|*.txt;*.rtf||"),
-              "CGI File (*.cgi;*.pl) (*.cgi *.pl);;TEXT File (*.txt;*.rtf) (*.txt *.rtf)");
+    EXPECT_EQ(
+        QtFilterFromWindowsFilter("CGI File (*.cgi;*.pl)|*.cgi;*.pl|TEXT File (*.txt;*.rtf)|*.txt;*.rtf||"),
+        "CGI File (*.cgi;*.pl) (*.cgi *.pl);;TEXT File (*.txt;*.rtf) (*.txt *.rtf)");
     EXPECT_EQ(QtFilterFromWindowsFilter("CGI FILE (*.cgi) | *.cgi| PL FILE (*.pl)|*.pl||"),
               "CGI FILE (*.cgi) (*.cgi);;PL FILE (*.pl) (*.pl)");
     EXPECT_EQ(QtFilterFromWindowsFilter("EXE (*.exe)|*.exe||"), "EXE (*.exe) (*.exe)");
