@@ -1,4 +1,5 @@
 #include "editor/CColorStreamReader.h"
+#include "platform/HexDigit.h"
 
 #include <charconv>
 
@@ -12,17 +13,6 @@ constexpr std::string_view kColorTableStart = "{\n\\colortbl ;";
 constexpr std::string_view kViewStart = "}\\par\\viewkind4\\uc1\\pard\\lang1041\\f0\\fs";
 // "ＭＳ ゴシック", the face of the double-byte runs.
 constexpr std::string_view kJapaneseFace = "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e";
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // A small cursor over the stream that fails softly.
 struct Cursor {
@@ -80,7 +70,7 @@ std::optional<Header> ReadHeader(std::string_view stream)
         if (stream[i] == '\\') {
             if (i + 3 >= faceEnd + 1 || stream[i + 1] != '\'')
                 return std::nullopt;
-            int hi = HexValue(stream[i + 2]), lo = HexValue(stream[i + 3]);
+            int hi = HexDigitValue(stream[i + 2]), lo = HexDigitValue(stream[i + 3]);
             if (hi < 0 || lo < 0)
                 return std::nullopt;
             h.face += char(hi * 16 + lo);
@@ -124,7 +114,7 @@ public:
                 } else if (n == '\'') {
                     if (p + 3 >= end + 1)
                         return std::nullopt;
-                    int hi = HexValue(s[p + 2]), lo = HexValue(s[p + 3]);
+                    int hi = HexDigitValue(s[p + 2]), lo = HexDigitValue(s[p + 3]);
                     if (hi < 0 || lo < 0)
                         return std::nullopt;
                     text_ += char(hi * 16 + lo);

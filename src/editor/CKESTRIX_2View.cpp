@@ -54,23 +54,6 @@ std::string J(const char* utf8)
     return sjis::FromUtf8(utf8);
 }
 
-// Whether a key types text into the control (the test the control and the
-// undo record apply), as opposed to a shortcut or a control key.
-bool TypesText(const QKeyEvent* event)
-{
-    const QString text = event->text();
-    if (text.isEmpty())
-        return false;
-    const QChar c = text.front();
-    if (c.category() == QChar::Other_Format)
-        return true;
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    if (mods == Qt::ControlModifier || mods == (Qt::ShiftModifier | Qt::ControlModifier))
-        return false;
-    return c.isPrint() || c.category() == QChar::Other_PrivateUse || c == u'\t' ||
-           (c.isHighSurrogate() && text.size() > 1 && text[1].isLowSurrogate());
-}
-
 // A text cut to at most max bytes without splitting a double-byte character.
 std::string CutToBytes(const std::string& text, std::size_t max)
 {
@@ -222,7 +205,7 @@ void CKESTRIX_2View::keyPressEvent(QKeyEvent* event)
                        event->matches(QKeySequence::InsertLineSeparator);
     const bool backspace = key == Qt::Key_Backspace;
     const bool removes = backspace || key == Qt::Key_Delete;
-    const bool types = enter || backspace || TypesText(event);
+    const bool types = enter || backspace || CRichEditCtrl::InsertsText(event);
     // Enter with modifiers the control ignores types nothing.
     const bool enterKey = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (!isReadOnly() && (removes || !composing_) && (enter || !enterKey))

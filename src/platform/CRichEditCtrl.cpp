@@ -182,23 +182,6 @@ std::vector<CRichEditCtrl::StreamReader>& StreamReaders()
     return readers;
 }
 
-// Whether QPlainTextEdit takes the key's text as typed text (the same test
-// its own input handling applies), as opposed to a shortcut or a control key.
-bool InsertsText(const QKeyEvent* event)
-{
-    const QString text = event->text();
-    if (text.isEmpty())
-        return false;
-    const QChar c = text.front();
-    if (c.category() == QChar::Other_Format)
-        return true;
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    if (mods == Qt::ControlModifier || mods == (Qt::ShiftModifier | Qt::ControlModifier))
-        return false;
-    return c.isPrint() || c.category() == QChar::Other_PrivateUse || c == u'\t' ||
-           (c.isHighSurrogate() && text.size() > 1 && text[1].isLowSurrogate());
-}
-
 bool IsWordChar(QChar c)
 {
     return c.isLetterOrNumber() || c == u'_';
@@ -958,4 +941,19 @@ int CRichEditCtrl::ToDocumentPosition(long pos) const
 long CRichEditCtrl::FromDocumentPosition(int documentPosition) const
 {
     return index_->FromDocument(documentPosition);
+}
+
+bool CRichEditCtrl::InsertsText(const QKeyEvent* event)
+{
+    const QString text = event->text();
+    if (text.isEmpty())
+        return false;
+    const QChar c = text.front();
+    if (c.category() == QChar::Other_Format)
+        return true;
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (mods == Qt::ControlModifier || mods == (Qt::ShiftModifier | Qt::ControlModifier))
+        return false;
+    return c.isPrint() || c.category() == QChar::Other_PrivateUse || c == u'\t' ||
+           (c.isHighSurrogate() && text.size() > 1 && text[1].isLowSurrogate());
 }

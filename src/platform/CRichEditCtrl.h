@@ -33,6 +33,7 @@
 #include <vector>
 
 class ByteIndex;
+class QKeyEvent;
 class QTimer;
 
 // Character format masks and flags, with the values the design uses.
@@ -168,6 +169,11 @@ public:
     void EmptyUndoBuffer();
     bool GetModify() const;
     void SetModify(bool modified);
+
+    // Whether QPlainTextEdit takes a key's text as typed text (the same test
+    // its own input handling applies), as opposed to a shortcut or a control
+    // key.
+    static bool InsertsText(const QKeyEvent* event);
 
     // Maps between positions and the document's own character positions.
     int ToDocumentPosition(long pos) const;

@@ -1,4 +1,5 @@
 #include "platform/RegistryHive.h"
+#include "platform/HexDigit.h"
 
 #include "platform/Sjis.h"
 
@@ -32,17 +33,6 @@ char AsciiLower(char c)
 bool IsLead(char c)
 {
     return sjis::IsLeadByte(static_cast<unsigned char>(c));
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 constexpr char kHexDigits[] = "0123456789abcdef";
@@ -376,10 +366,10 @@ std::string DecodeName(std::string_view utf8)
     std::string out;
     std::size_t runStart = 0;
     for (std::size_t i = 0; i < utf8.size();) {
-        if (utf8[i] == '%' && i + 2 < utf8.size() && HexDigit(utf8[i + 1]) >= 0 &&
-            HexDigit(utf8[i + 2]) >= 0) {
+        if (utf8[i] == '%' && i + 2 < utf8.size() && HexDigitValue(utf8[i + 1]) >= 0 &&
+            HexDigitValue(utf8[i + 2]) >= 0) {
             out += Cp932FromUtf8(utf8.substr(runStart, i - runStart));
-            out += char(HexDigit(utf8[i + 1]) * 16 + HexDigit(utf8[i + 2]));
+            out += char(HexDigitValue(utf8[i + 1]) * 16 + HexDigitValue(utf8[i + 2]));
             i += 3;
             runStart = i;
         } else {
@@ -557,7 +547,7 @@ std::optional<std::string> ReadHexBytes(std::string_view s)
             return std::nullopt;
         int value = 0;
         for (char c : token) {
-            int d = HexDigit(c);
+            int d = HexDigitValue(c);
             if (d < 0)
                 return std::nullopt;
             value = value * 16 + d;
@@ -575,7 +565,7 @@ std::optional<DWORD> ReadHexNumber(std::string_view s)
         return std::nullopt;
     DWORD value = 0;
     for (char c : s) {
-        int d = HexDigit(c);
+        int d = HexDigitValue(c);
         if (d < 0)
             return std::nullopt;
         value = value * 16 + DWORD(d);

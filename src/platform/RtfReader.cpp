@@ -1,4 +1,5 @@
 #include "platform/RtfReader.h"
+#include "platform/HexDigit.h"
 
 #include "platform/Sjis.h"
 
@@ -56,17 +57,6 @@ bool IsAlpha(unsigned char c)
 bool IsDigit(unsigned char c)
 {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(unsigned char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // Appends a code point, or a single UTF-16 unit as it is (so that the two
@@ -629,7 +619,7 @@ private:
         if (c == '\'') {
             int value = 0, digits = 0;
             while (digits < 2 && pos_ < in_.size()) {
-                int h = HexValue(At(pos_));
+                int h = HexDigitValue(At(pos_));
                 if (h < 0)
                     break;
                 value = value * 16 + h;
