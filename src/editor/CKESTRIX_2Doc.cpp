@@ -353,23 +353,14 @@ bool CKESTRIX_2Doc::SaveConverted(int kind, const std::string& path)
         return false;
     static constexpr const char* kOptions[] = {"s", "j", "e"};
     const std::string text = PlainText();
-    // The conversion tells the input's code from the text itself. A
-    // Shift-JIS text that also reads as EUC-JP (nothing but half-width
-    // katakana that pair up into kanji) would come out wrong.
-    const NkfInput input = NkfDetect(text);
-    if (input == NkfInput::Euc || input == NkfInput::Jis) {
-        MessageBox(
-            view,
-            J("このスクリプトは半角カタカナだけの文字列が EUC-JP の漢字と区別できないため、変換できません。"),
-            J("通知"), MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
+    // The option is set as the converter has always been driven; the text
+    // itself is the editor's, so it is converted as Shift-JIS rather than
+    // guessed (a text of nothing but half-width katakana also reads as
+    // EUC-JP kanji).
     const NkfCode previous = NkfOutputCode();
     SetNkfOption(kOptions[std::clamp(kind, 0, 2)]);
-    std::vector<char> buffer(NkfConvertedSize(text.c_str()), '\0');
-    NkfConvert(buffer.data(), buffer.size(), text.c_str());
+    const std::string converted = NkfConvertFrom(text, NkfInput::ShiftJis, NkfOutputCode());
     SetNkfOption(NkfOptionFor(previous));
-    const std::string converted(buffer.data());
 
     std::string error;
     if (!CSafeFileWriter::Write(path, converted, error)) {

@@ -594,9 +594,8 @@ private:
     std::string text_;
 };
 
-std::string Convert(std::string_view in, NkfCode to, std::size_t limit)
+std::string ConvertFrom(std::string_view in, NkfInput from, NkfCode to, std::size_t limit)
 {
-    NkfInput from = Detect(in);
     Writer writer(to, from, in, limit);
     auto put = [&writer](const Unit& u) { return writer.Put(u); };
     switch (from) {
@@ -606,6 +605,11 @@ std::string Convert(std::string_view in, NkfCode to, std::size_t limit)
     case NkfInput::ShiftJis: ReadSjis(in, put); break;
     }
     return writer.Finish();
+}
+
+std::string Convert(std::string_view in, NkfCode to, std::size_t limit)
+{
+    return ConvertFrom(in, Detect(in), to, limit);
 }
 
 } // namespace
@@ -648,6 +652,11 @@ std::size_t NkfConvertedSize(const char* in)
 std::string NkfConvertText(std::string_view in, NkfCode to)
 {
     return Convert(in, to, std::numeric_limits<std::size_t>::max());
+}
+
+std::string NkfConvertFrom(std::string_view in, NkfInput from, NkfCode to)
+{
+    return ConvertFrom(in, from, to, std::numeric_limits<std::size_t>::max());
 }
 
 NkfInput NkfDetect(std::string_view in)

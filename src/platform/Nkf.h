@@ -100,5 +100,9 @@ std::size_t NkfConvertedSize(const char* in);
 // Converts the text to the given code.
 std::string NkfConvertText(std::string_view in, NkfCode to);
 
+// Converts a text whose code is known, without guessing it: the editor's own
+// text is always Shift-JIS, even when it would also read as EUC-JP.
+std::string NkfConvertFrom(std::string_view in, NkfInput from, NkfCode to);
+
 // The code the text is read as by the rule above.
 NkfInput NkfDetect(std::string_view in);

@@ -291,20 +291,22 @@ TEST_F(EditorFile, ConvertedCopiesOfEmptyAndLongScripts)
     EXPECT_EQ(ReadFileBytes(dir_.file("big.jis")), expected);
 }
 
-TEST_F(EditorFile, AScriptTheConversionWouldMisreadIsNotConverted)
+TEST_F(EditorFile, AScriptOfHalfWidthKatakanaIsConvertedAsShiftJis)
 {
-    // Half-width katakana alone pair up into valid EUC-JP kanji: the
-    // conversion would take the script for EUC-JP and write it unchanged.
+    // Half-width katakana alone pair up into valid EUC-JP kanji; the
+    // editor's text is Shift-JIS all the same, and is converted as such.
     const std::string script = J("print \"ｱｲｳｴ\";\n");
     CKESTRIX_2Doc* doc = OpenBytes("kana.cgi", script);
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(Text(ViewOf(doc)), "print \"ｱｲｳｴ\";");
-    ui_.AnswerFile(dir_.file("kana.euc"));
-    ui_.AnswerBox(IDOK);
-    ViewOf(doc)->OnCommand(32784);
-    EXPECT_NE(LastBox().find("変換できません"), std::string::npos) << LastBox();
-    EXPECT_FALSE(fs::exists(dir_.file("kana.euc.cgi")));
-    EXPECT_EQ(RoundTrip("kana2.cgi", script), script);
+    for (const auto& [id, name, expected] :
+         {std::tuple{32784, "kana.euc", std::string("print \"\x8E\xB1\x8E\xB2\x8E\xB3\x8E\xB4\";\n")},
+          std::tuple{32786, "kana.jis", std::string("print \"\x1B(I1234\x1B(B\";\n")},
+          std::tuple{32787, "kana.sjis", script}}) {
+        ui_.AnswerFile(dir_.file(name));
+        ViewOf(doc)->OnCommand(id);
+        EXPECT_EQ(ReadFileBytes(dir_.file(name)), expected) << name;
+    }
 }
 
 TEST_F(EditorFile, AnEucOrJisFileOpensConvertedAndIsSavedAsShiftJis)
