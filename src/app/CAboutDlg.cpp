@@ -1,39 +1,31 @@
 #include "app/CAboutDlg.h"
 
+#include "app/CDialogBuilder.h"
 #include "app/CIconPainter.h"
-#include "app/CMenuResources.h"
-#include "app/DialogUnits.h"
 #include "platform/UiService.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QString::number(CMenuResources::kAboutDialog));
-    setWindowTitle(QString::fromUtf8("KESTRIX_2のﾊﾞｰｼﾞｮﾝ情報"));
+    setObjectName(QString::number(kDialogId));
     setModal(true);
-    setFont(DialogUnits::DialogFont());
+    CDialogBuilder dialog(kDialogId);
+    dialog.Build(this);
 
-    picture_ = new QLabel(this);
+    // The picture fills its box, which at the dialog font's units is the
+    // bitmap's own size.
+    picture_ = qobject_cast<QLabel*>(dialog.First(DialogControlResource::Kind::Icon));
+    if (!picture_) {
+        picture_ = new QLabel(this);
+        picture_->hide();
+    }
     picture_->setObjectName(QStringLiteral("picture"));
+    picture_->setScaledContents(true);
     picture_->setPixmap(CIconPainter::AboutBitmap());
-    picture_->setFixedSize(CIconPainter::kAboutWidth, CIconPainter::kAboutHeight);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QString::number(IDOK));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(picture_);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    connect(CDialogBuilder::Find<QPushButton>(this, IDOK), &QPushButton::clicked, this, &QDialog::accept);
 }
 
 int CAboutDlg::DoModal()

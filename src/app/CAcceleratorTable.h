@@ -20,6 +20,10 @@ public:
 
     explicit CAcceleratorTable(const std::vector<AcceleratorResource>& resource);
 
+    // The Qt keys of an accelerator: one, or two for VK_RETURN (the main
+    // and the keypad Enter), or none for a key Qt does not know.
+    static std::vector<QKeyCombination> KeysOf(const AcceleratorResource& accelerator);
+
     // The command of a key with its modifiers (the keypad modifier does not
     // count), or nothing.
     std::optional<UINT> Find(QKeyCombination key) const;

@@ -9,6 +9,9 @@ class QLineEdit;
 class CAppPathPage : public CSettingPage {
     Q_OBJECT
 public:
+    // The page's template in the resource script.
+    static constexpr UINT kDialogId = 137;
+
     explicit CAppPathPage(QWidget* parent = nullptr);
 
     void Load() override;

@@ -41,7 +41,7 @@ constexpr int kIdleUpdateMilliseconds = 250;
 
 CMainFrame::CMainFrame(CKESTRIX_2App& app) : app_(app), accelerators_(CMenuResources::Accelerators())
 {
-    setWindowTitle(QStringLiteral("KESTRIX ver2.0"));
+    setWindowTitle(sjis::ToUnicode(CMenuResources::String(CMenuResources::kMainFrameResource)));
     router_ = std::make_unique<CCommandRouter>([this] { return ActiveView(); },
                                                std::vector<CCommandRouter::Link>{{this, {}}, {&app_, {}}});
 }
@@ -139,7 +139,7 @@ void CMainFrame::CreateToolBar()
 {
     toolBar_ = new QToolBar(QString::fromUtf8("ﾂｰﾙ ﾊﾞｰ"), this);
     toolBar_->setObjectName(QString::number(CMenuResources::kToolBar));
-    toolBar_->setIconSize(QSize(CIconPainter::kButtonWidth, CIconPainter::kButtonHeight));
+    toolBar_->setIconSize(CMenuResources::ToolBarButtonSize());
     for (UINT id : CMenuResources::ToolBarButtons()) {
         if (id == 0) {
             toolBar_->addSeparator();

@@ -10,7 +10,7 @@ namespace {
 
 const char* const kWindowListMark = "windowList";
 
-QString Caption(const char* utf8)
+QString Caption(std::string_view utf8)
 {
     return sjis::ToUnicode(sjis::FromUtf8(utf8));
 }
@@ -49,6 +49,18 @@ QAction* CMenuBuilder::MakeAction(UINT id, const QString& caption, QObject* pare
     return action;
 }
 
+QAction* CMenuBuilder::MakeItem(const MenuItemResource& item, QObject* parent, const CommandFn& onCommand)
+{
+    QAction* action = MakeAction(item.id, Caption(item.caption), parent, onCommand);
+    if (item.grayed)
+        action->setEnabled(false);
+    if (item.checked) {
+        action->setCheckable(true);
+        action->setChecked(true);
+    }
+    return action;
+}
+
 void CMenuBuilder::Fill(QMenu* menu, const std::vector<MenuItemResource>& items, const CommandFn& onCommand,
                         const UpdateFn& onUpdate)
 {
@@ -59,7 +71,7 @@ void CMenuBuilder::Fill(QMenu* menu, const std::vector<MenuItemResource>& items,
             QMenu* popup = menu->addMenu(Caption(item.caption));
             Fill(popup, item.items, onCommand, onUpdate);
         } else {
-            menu->addAction(MakeAction(item.id, Caption(item.caption), menu, onCommand));
+            menu->addAction(MakeItem(item, menu, onCommand));
         }
     }
     QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, onUpdate] { onUpdate(menu); });
@@ -70,10 +82,16 @@ QMenuBar* CMenuBuilder::Build(const MenuResource& resource, QWidget* parent, con
 {
     auto* bar = new QMenuBar(parent);
     bar->setObjectName(QString::number(resource.id));
-    for (const MenuItemResource& popup : resource.popups) {
-        auto* menu = new QMenu(Caption(popup.caption), bar);
-        Fill(menu, popup.items, onCommand, onUpdate);
-        bar->addMenu(menu);
+    for (const MenuItemResource& item : resource.items) {
+        if (item.IsSeparator()) {
+            bar->addSeparator();
+        } else if (item.IsPopup()) {
+            auto* menu = new QMenu(Caption(item.caption), bar);
+            Fill(menu, item.items, onCommand, onUpdate);
+            bar->addMenu(menu);
+        } else {
+            bar->addAction(MakeItem(item, bar, onCommand));
+        }
     }
     return bar;
 }

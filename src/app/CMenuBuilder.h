@@ -51,6 +51,8 @@ public:
                               const CommandFn& onCommand);
 
 private:
+    // The action of a command item, greyed or checked as the item says.
+    static QAction* MakeItem(const MenuItemResource& item, QObject* parent, const CommandFn& onCommand);
     static void Fill(QMenu* menu, const std::vector<MenuItemResource>& items, const CommandFn& onCommand,
                      const UpdateFn& onUpdate);
 };

@@ -1,10 +1,12 @@
-// The program's menus, accelerator table, toolbar and strings as data: the
-// main frame builds its menu bars, keys and buttons from these tables, so
-// every caption and command id lives in one place (CMenuResources.cpp).
+// The program's menus, accelerator table, toolbar and strings, as the
+// resource script (src/res/kestrix.rc) has them: the main frame builds its
+// menu bars, keys and buttons from these, so every caption and command id
+// lives in the script.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/CResourceScript.h"
 
+#include <QSize>
 #include <string>
 #include <vector>
 
@@ -55,30 +57,13 @@ inline constexpr int kMaxListedWindows = 9;
 inline constexpr int kRecentFileCount = 4;
 } // namespace cmd
 
-// One item of a menu: a command, a separator (no caption) or a pop-up
-// (items not empty).
-struct MenuItemResource {
-    UINT id = 0;
-    const char* caption = nullptr; // UTF-8, "&" before a mnemonic, "\t" before the key text
-    std::vector<MenuItemResource> items;
-    bool IsSeparator() const { return caption == nullptr; }
-    bool IsPopup() const { return !items.empty(); }
-};
-
-struct MenuResource {
-    UINT id = 0;
-    std::vector<MenuItemResource> popups;
-};
-
-struct AcceleratorResource {
-    const char* keys; // Qt's portable key text, "Ctrl+N"
-    UINT id;
-};
-
 class CMenuResources {
 public:
     static constexpr UINT kNoDocumentMenu = 128;
     static constexpr UINT kDocumentMenu = 129;
+    // The main frame's accelerator table and toolbar resources.
+    static constexpr UINT kMainFrameResource = 128;
+    // The toolbar window's id, its object name.
     static constexpr UINT kToolBar = 0xE800;
     static constexpr UINT kAboutDialog = 100;
 
@@ -87,6 +72,8 @@ public:
     static const std::vector<AcceleratorResource>& Accelerators();
     // The toolbar's buttons in order; 0 is a separator.
     static const std::vector<UINT>& ToolBarButtons();
+    // The size of the toolbar's button pictures.
+    static QSize ToolBarButtonSize();
     // The string of an id, code page 932; for a command "prompt\ntooltip".
     // Empty when the table has none.
     static std::string String(UINT id);

@@ -1,6 +1,6 @@
 #include "app/CNameInputDlg.h"
 
-#include "app/DialogUnits.h"
+#include "app/CDialogBuilder.h"
 #include "platform/Sjis.h"
 #include "platform/UiService.h"
 
@@ -11,34 +11,22 @@
 
 CNameInputDlg::CNameInputDlg(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QString::fromUtf8("ディレクトリ名の入力"));
     setModal(true);
-    setFont(DialogUnits::DialogFont());
-    const DialogUnits du(font());
-    setFixedSize(du.Size(175, 67));
-
-    edit_ = new QLineEdit(this);
-    edit_->setObjectName(QStringLiteral("1000"));
-    du.Place(edit_, 22, 30, 133, 14);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QString::number(IDOK));
-    du.Place(ok, 111, 50, 27, 14);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QString::fromUtf8("ｷｬﾝｾﾙ"), this);
-    cancel->setObjectName(QString::number(IDCANCEL));
-    du.Place(cancel, 141, 50, 27, 14);
-    prompt_ = new QLabel(QString::fromUtf8("ディレクトリ名を入力してください"), this);
-    prompt_->setObjectName(QStringLiteral("1001"));
-    // The prompt runs to the right margin: the folder prompt is wider than
-    // the 104 units the layout first gave it and would be cut off.
-    du.Place(prompt_, 25, 13, 145, 8);
-    icon_ = new QLabel(this);
-    du.Place(icon_, 5, 7, 20, 20);
+    CDialogBuilder dialog(kDialogId);
+    dialog.Build(this);
+    edit_ = CDialogBuilder::Find<QLineEdit>(this, 1000);
+    prompt_ = CDialogBuilder::Find<QLabel>(this, 1001);
+    icon_ = qobject_cast<QLabel*>(dialog.First(DialogControlResource::Kind::Icon));
+    if (!icon_) {
+        // A template without the icon: the mode's picture is kept, unseen.
+        icon_ = new QLabel(this);
+        icon_->hide();
+    }
     icon_->setAlignment(Qt::AlignCenter);
     icon_->setPixmap(style()->standardIcon(QStyle::SP_DirIcon).pixmap(32));
 
-    connect(ok, &QPushButton::clicked, this, &CNameInputDlg::OnOK);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(CDialogBuilder::Find<QPushButton>(this, IDOK), &QPushButton::clicked, this, &CNameInputDlg::OnOK);
+    connect(CDialogBuilder::Find<QPushButton>(this, IDCANCEL), &QPushButton::clicked, this, &QDialog::reject);
     connect(edit_, &QLineEdit::textEdited, this, &CNameInputDlg::KeepCodePage932);
     edit_->setFocus();
 }

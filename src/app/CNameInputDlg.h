@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/CNameInputDlgRules.h"
+#include "platform/WinTypes.h"
 
 #include <QDialog>
 #include <string>
@@ -13,6 +14,8 @@ class QLineEdit;
 class CNameInputDlg : public QDialog {
     Q_OBJECT
 public:
+    // The dialog's template in the resource script.
+    static constexpr UINT kDialogId = 140;
     static constexpr int kFileMode = CNameInputDlgRules::kFileMode;
     static constexpr int kDirectoryMode = CNameInputDlgRules::kDirectoryMode;
 

@@ -2,17 +2,15 @@
 
 #include "app/CAppPathPage.h"
 #include "app/CColorSwatch.h"
+#include "app/CDialogBuilder.h"
 #include "app/CFaceComboBox.h"
 #include "app/CPointSizeComboBox.h"
 #include "app/CTabPageCtrl.h"
 #include "app/CWebServerPage.h"
-#include "app/DialogUnits.h"
 #include "platform/Sjis.h"
 #include "platform/UiService.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -21,80 +19,41 @@ namespace {
 // The face box takes at most a face name's worth of characters.
 constexpr int kFaceLimit = 32;
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
-template <typename W> W* Add(QWidget* parent, const DialogUnits& du, int id, int x, int y, int cx, int cy)
-{
-    auto* widget = new W(parent);
-    if (id)
-        widget->setObjectName(QString::number(id));
-    du.Place(widget, x, y, cx, cy);
-    return widget;
-}
-
-void AddLabel(QWidget* parent, const DialogUnits& du, const char* utf8, int x, int y, int cx, int cy)
-{
-    auto* label = new QLabel(U(utf8), parent);
-    du.Place(label, x, y, cx, cy);
-}
-
 } // namespace
 
 CSettingDlg::CSettingDlg(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(U("設定"));
     setModal(true);
-    setFont(DialogUnits::DialogFont());
     CreateControls();
     LoadSettings();
 }
 
 void CSettingDlg::CreateControls()
 {
-    const DialogUnits du(font());
-    setFixedSize(du.Size(297, 201));
+    CDialogBuilder dialog(kDialogId);
+    dialog.Use<CFaceComboBox>(1024);
+    dialog.Use<CPointSizeComboBox>(1025);
+    dialog.Use<CColorSwatch>(1033);
+    dialog.Use<CColorSwatch>(1034);
+    dialog.Use<CTabPageCtrl>(1032);
+    dialog.Build(this);
 
-    // Group boxes first, so the controls drawn inside them lie on top.
-    auto* fontGroup = new QGroupBox(U("フォント設定"), this);
-    du.Place(fontGroup, 2, 3, 142, 93);
-    AddLabel(this, du, "入力フォントの設定：", 9, 17, 60, 8);
-    // The combo boxes' heights are their edit fields'; the lists drop down
-    // below them.
-    face_ = Add<CFaceComboBox>(this, du, 1024, 71, 14, 71, 12);
-    AddLabel(this, du, "フォントサイズ設定：", 9, 33, 59, 8);
-    size_ = Add<CPointSizeComboBox>(this, du, 1025, 71, 30, 71, 12);
+    face_ = CDialogBuilder::Find<CFaceComboBox>(this, 1024);
+    size_ = CDialogBuilder::Find<CPointSizeComboBox>(this, 1025);
     size_->SetFaceBox(face_);
-    AddLabel(this, du, "コメントカラーの設定：", 9, 49, 64, 8);
-    commentColor_ = Add<CColorSwatch>(this, du, 1033, 77, 47, 21, 12);
-    AddLabel(this, du, "コマンドカラーの設定：", 9, 66, 66, 8);
-    commandColor_ = Add<CColorSwatch>(this, du, 1034, 77, 64, 21, 12);
-    tips_ = Add<QCheckBox>(this, du, 1028, 8, 81, 75, 10);
-    tips_->setText(U("ToolTip表示/非表示"));
+    commentColor_ = CDialogBuilder::Find<CColorSwatch>(this, 1033);
+    commandColor_ = CDialogBuilder::Find<CColorSwatch>(this, 1034);
+    tips_ = CDialogBuilder::Find<QCheckBox>(this, 1028);
+    ftpUrl_ = CDialogBuilder::Find<QLineEdit>(this, 1029);
+    userId_ = CDialogBuilder::Find<QLineEdit>(this, 1030);
+    password_ = CDialogBuilder::Find<QLineEdit>(this, 1031);
 
-    auto* ftpGroup = new QGroupBox(U("FTP設定"), this);
-    du.Place(ftpGroup, 147, 3, 143, 93);
-    AddLabel(this, du, "FTPサーバアドレスの設定", 154, 16, 77, 8);
-    ftpUrl_ = Add<QLineEdit>(this, du, 1029, 154, 27, 128, 12);
-    AddLabel(this, du, "ユーザIDの設定", 154, 41, 48, 8);
-    userId_ = Add<QLineEdit>(this, du, 1030, 154, 51, 128, 12);
-    AddLabel(this, du, "パスワードの設定", 154, 66, 52, 8);
-    password_ = Add<QLineEdit>(this, du, 1031, 154, 77, 128, 12);
-    password_->setEchoMode(QLineEdit::Password);
+    tabs_ = CDialogBuilder::Find<CTabPageCtrl>(this, 1032);
+    for (CSettingPage* page : std::initializer_list<CSettingPage*>{new CAppPathPage, new CWebServerPage})
+        tabs_->AddPage(page, page->windowTitle());
 
-    tabs_ = Add<CTabPageCtrl>(this, du, 1032, 2, 99, 288, 81);
-    tabs_->AddPage(new CAppPathPage, U("その他の設定1"));
-    tabs_->AddPage(new CWebServerPage, U("その他の設定2"));
-
-    auto* ok = Add<QPushButton>(this, du, IDOK, 96, 183, 50, 14);
-    ok->setText(QStringLiteral("OK"));
-    ok->setDefault(true);
-    auto* cancel = Add<QPushButton>(this, du, IDCANCEL, 151, 183, 50, 14);
-    cancel->setText(U("ｷｬﾝｾﾙ"));
-    connect(ok, &QPushButton::clicked, this, &CSettingDlg::OnOK);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(CDialogBuilder::Find<QPushButton>(this, IDOK), &QPushButton::clicked, this, &CSettingDlg::OnOK);
+    connect(CDialogBuilder::Find<QPushButton>(this, IDCANCEL), &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void CSettingDlg::LoadSettings()

@@ -18,6 +18,9 @@ class QLineEdit;
 class CSettingDlg : public QDialog {
     Q_OBJECT
 public:
+    // The dialog's template in the resource script.
+    static constexpr UINT kDialogId = 136;
+
     explicit CSettingDlg(QWidget* parent = nullptr);
 
     // Runs the dialog: IDOK after OK, IDCANCEL otherwise.

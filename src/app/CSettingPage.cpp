@@ -1,11 +1,11 @@
 #include "app/CSettingPage.h"
 
+#include "app/CDialogBuilder.h"
+#include "app/DialogUnits.h"
 #include "platform/Sjis.h"
 #include "platform/UiService.h"
 
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 namespace {
 
@@ -19,7 +19,12 @@ QString FromLocalPath(const std::string& path)
 
 CSettingPage::CSettingPage(QWidget* parent) : QWidget(parent)
 {
-    setFixedSize(units_.Size(kWidth, kHeight));
+    setFixedSize(DialogUnits().Size(kWidth, kHeight));
+}
+
+CSettingPage::CSettingPage(UINT dialogId, QWidget* parent) : QWidget(parent)
+{
+    CDialogBuilder(dialogId).Build(this);
 }
 
 bool CSettingPage::Save()
@@ -29,29 +34,6 @@ bool CSettingPage::Save()
         return true;
     MessageBox(this, SystemErrorText(code), "Error", MB_OK);
     return false;
-}
-
-QLabel* CSettingPage::AddLabel(const char* utf8, int x, int y, int cx, int cy)
-{
-    auto* label = new QLabel(QString::fromUtf8(utf8), this);
-    units_.Place(label, x, y, cx, cy);
-    return label;
-}
-
-QLineEdit* CSettingPage::AddEdit(int id, int x, int y, int cx, int cy)
-{
-    auto* edit = new QLineEdit(this);
-    edit->setObjectName(QString::number(id));
-    units_.Place(edit, x, y, cx, cy);
-    return edit;
-}
-
-QPushButton* CSettingPage::AddButton(int id, const char* utf8, int x, int y, int cx, int cy)
-{
-    auto* button = new QPushButton(QString::fromUtf8(utf8), this);
-    button->setObjectName(QString::number(id));
-    units_.Place(button, x, y, cx, cy);
-    return button;
 }
 
 void CSettingPage::BrowseForProgram(QLineEdit* edit, const char* titleUtf8)

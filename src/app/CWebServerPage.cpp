@@ -1,25 +1,20 @@
 #include "app/CWebServerPage.h"
 
+#include "app/CDialogBuilder.h"
 #include "platform/SettingsStore.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
-CWebServerPage::CWebServerPage(QWidget* parent) : CSettingPage(parent)
+CWebServerPage::CWebServerPage(QWidget* parent) : CSettingPage(kDialogId, parent)
 {
-    AddLabel("Webサーバアプリケーションパスの設定", 6, 3, 200, 8);
-    webApp_ = AddEdit(1015, 6, 12, 226, 12);
-    QPushButton* browseWeb = AddButton(1018, "参照", 236, 11, 33, 14);
-    // The root folder and the address share the second row.
-    AddLabel("ルートディレクトリの設定", 6, 28, 110, 8);
-    rootDir_ = AddEdit(1016, 6, 37, 110, 12);
-    QPushButton* browseRoot = AddButton(1019, "参照", 119, 36, 33, 14);
-    AddLabel("IPアドレス（ホスト名）の設定", 158, 28, 111, 8);
-    localhostIp_ = AddEdit(1017, 158, 37, 111, 12);
-
-    connect(browseWeb, &QPushButton::clicked, this,
+    webApp_ = CDialogBuilder::Find<QLineEdit>(this, 1015);
+    rootDir_ = CDialogBuilder::Find<QLineEdit>(this, 1016);
+    localhostIp_ = CDialogBuilder::Find<QLineEdit>(this, 1017);
+    connect(CDialogBuilder::Find<QPushButton>(this, 1018), &QPushButton::clicked, this,
             [this] { BrowseForProgram(webApp_, "Webサーバーアプリケーションの選択"); });
-    connect(browseRoot, &QPushButton::clicked, this, [this] { BrowseForFolder(rootDir_); });
+    connect(CDialogBuilder::Find<QPushButton>(this, 1019), &QPushButton::clicked, this,
+            [this] { BrowseForFolder(rootDir_); });
 }
 
 void CWebServerPage::Load()

@@ -9,6 +9,9 @@ class QLineEdit;
 class CWebServerPage : public CSettingPage {
     Q_OBJECT
 public:
+    // The page's template in the resource script.
+    static constexpr UINT kDialogId = 134;
+
     explicit CWebServerPage(QWidget* parent = nullptr);
 
     void Load() override;

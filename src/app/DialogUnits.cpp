@@ -34,9 +34,13 @@ DialogUnits::DialogUnits(const QFont& font)
 
 QFont DialogUnits::DialogFont()
 {
-    const QString face = QStringLiteral(u"ＭＳ Ｐゴシック");
+    return DialogFont(QStringLiteral(u"ＭＳ Ｐゴシック"), 9);
+}
+
+QFont DialogUnits::DialogFont(const QString& face, int pointSize)
+{
     QFont font(face);
-    font.setPointSize(9);
+    font.setPointSize(pointSize);
     if (QFontInfo(font).family() != face) {
         const QString family = CFaceComboBoxFaces::InstalledFamilyFor(face);
         if (!family.isEmpty())

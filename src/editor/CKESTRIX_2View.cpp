@@ -7,6 +7,7 @@
 #include "editor/CSyntaxColorizer.h"
 #include "platform/CDocument.h"
 #include "platform/CMDIChildWnd.h"
+#include "platform/ProgramResources.h"
 #include "platform/SettingsStore.h"
 #include "platform/Sjis.h"
 #include "platform/UiService.h"
@@ -40,7 +41,6 @@ constexpr UINT ID_FILE_PRINT_PREVIEW = 57609;
 constexpr UINT ID_SAVE_EUC = 32784;
 constexpr UINT ID_SAVE_JIS = 32786;
 constexpr UINT ID_SAVE_SJIS = 32787;
-constexpr UINT ID_SYNTAX_CHECK = 32791;
 
 constexpr int kEnterChar = 13;
 constexpr int kBackspaceChar = 8;
@@ -319,38 +319,32 @@ void CKESTRIX_2View::contextMenuEvent(QContextMenuEvent* event)
 
 QMenu* CKESTRIX_2View::CreateEditMenu(QWidget* parent)
 {
-    struct Item {
-        UINT id; // 0: a separator
-        const char* text;
-    };
-    static constexpr Item kItems[] = {
-        {ID_EDIT_UNDO, "元に戻す(&U)\tCtrl+Z"},
-        {0, nullptr},
-        {ID_EDIT_CUT, "切り取り(&T)\tCtrl+X"},
-        {ID_EDIT_COPY, "ｺﾋﾟｰ(&C)\tCtrl+C"},
-        {ID_EDIT_PASTE, "貼り付け(&P)\tCtrl+V"},
-        {ID_EDIT_SELECT_ALL, "すべて選択(&L)\tCtrl+A"},
-        {0, nullptr},
-        {ID_EDIT_FIND, "検索(&F)...\tCtrl+F"},
-        {ID_EDIT_REPEAT, "次を検索(&I)\tF3"},
-        {ID_EDIT_REPLACE, "置換(&E)\tCtrl+H"},
-        {0, nullptr},
-        {ID_SYNTAX_CHECK, "編集中のファイルの構文チェック"},
-    };
     auto* menu = new QMenu(parent);
     menu->setObjectName(QString::number(kEditMenuId));
-    for (const Item& item : kItems) {
-        if (item.id == 0) {
-            menu->addSeparator();
-            continue;
-        }
-        QAction* action = menu->addAction(QString::fromUtf8(item.text));
-        action->setData(item.id);
-        CCmdUI ui(item.id);
-        if (OnUpdateCommand(ui) || (GetDocument() && GetDocument()->OnUpdateCommand(ui)))
-            action->setEnabled(ui.Enabled());
-    }
+    // The menu resource holds one pop-up; its items are the menu.
+    const MenuResource& resource = ProgramResources::Menu(kEditMenuId);
+    if (!resource.items.empty())
+        AddEditMenuItems(menu, resource.items.front().items);
     return menu;
+}
+
+void CKESTRIX_2View::AddEditMenuItems(QMenu* menu, const std::vector<MenuItemResource>& items)
+{
+    for (const MenuItemResource& item : items) {
+        if (item.IsSeparator()) {
+            menu->addSeparator();
+        } else if (item.IsPopup()) {
+            AddEditMenuItems(menu->addMenu(QString::fromStdString(item.caption)), item.items);
+        } else {
+            QAction* action = menu->addAction(QString::fromStdString(item.caption));
+            action->setData(item.id);
+            CCmdUI ui(item.id);
+            if (item.grayed)
+                action->setEnabled(false);
+            else if (OnUpdateCommand(ui) || (GetDocument() && GetDocument()->OnUpdateCommand(ui)))
+                action->setEnabled(ui.Enabled());
+        }
+    }
 }
 
 void CKESTRIX_2View::RunPopupCommand(UINT id)

@@ -5,6 +5,7 @@
 
 #include "editor/CFindReplaceDialog.h"
 #include "editor/EditorHooks.h"
+#include "platform/CResourceScript.h"
 #include "platform/CRichEditCtrl.h"
 #include "platform/CView.h"
 
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CEditUndoRecord;
 class QMenu;
@@ -76,6 +78,7 @@ protected:
     COLORREF commentColor_ = 0x0000FF00;
 
 private:
+    void AddEditMenuItems(QMenu* menu, const std::vector<MenuItemResource>& items);
     void OnEditPaste();
     void OnEditCut();
     void OnEditUndo();

@@ -1,0 +1,844 @@
+#include "platform/CResourceScript.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <limits>
+#include <optional>
+
+namespace {
+
+struct Token {
+    enum class Type { End, String, Number, Word, Comma, Bar };
+    Type type = Type::End;
+    std::string text; // a string's contents, a word, a number as written
+    long long number = 0;
+    int line = 0;
+};
+
+// The virtual-key names an accelerator table may use.
+struct VirtualKey {
+    const char* name;
+    UINT code;
+};
+constexpr VirtualKey kVirtualKeys[] = {
+    {"VK_BACK", 0x08},     {"VK_TAB", 0x09},     {"VK_CLEAR", 0x0C},    {"VK_RETURN", 0x0D},
+    {"VK_PAUSE", 0x13},    {"VK_ESCAPE", 0x1B},  {"VK_SPACE", 0x20},    {"VK_PRIOR", 0x21},
+    {"VK_NEXT", 0x22},     {"VK_END", 0x23},     {"VK_HOME", 0x24},     {"VK_LEFT", 0x25},
+    {"VK_UP", 0x26},       {"VK_RIGHT", 0x27},   {"VK_DOWN", 0x28},     {"VK_INSERT", 0x2D},
+    {"VK_DELETE", 0x2E},   {"VK_HELP", 0x2F},    {"VK_NUMPAD0", 0x60},  {"VK_NUMPAD1", 0x61},
+    {"VK_NUMPAD2", 0x62},  {"VK_NUMPAD3", 0x63}, {"VK_NUMPAD4", 0x64},  {"VK_NUMPAD5", 0x65},
+    {"VK_NUMPAD6", 0x66},  {"VK_NUMPAD7", 0x67}, {"VK_NUMPAD8", 0x68},  {"VK_NUMPAD9", 0x69},
+    {"VK_MULTIPLY", 0x6A}, {"VK_ADD", 0x6B},     {"VK_SUBTRACT", 0x6D}, {"VK_DECIMAL", 0x6E},
+    {"VK_DIVIDE", 0x6F},   {"VK_F1", 0x70},      {"VK_F2", 0x71},       {"VK_F3", 0x72},
+    {"VK_F4", 0x73},       {"VK_F5", 0x74},      {"VK_F6", 0x75},       {"VK_F7", 0x76},
+    {"VK_F8", 0x77},       {"VK_F9", 0x78},      {"VK_F10", 0x79},      {"VK_F11", 0x7A},
+    {"VK_F12", 0x7B},      {"VK_F13", 0x7C},     {"VK_F14", 0x7D},      {"VK_F15", 0x7E},
+    {"VK_F16", 0x7F},      {"VK_F17", 0x80},     {"VK_F18", 0x81},      {"VK_F19", 0x82},
+    {"VK_F20", 0x83},      {"VK_F21", 0x84},     {"VK_F22", 0x85},      {"VK_F23", 0x86},
+    {"VK_F24", 0x87},
+};
+
+// Flags of old scripts that say how a resource was kept in memory; they
+// mean nothing here.
+constexpr std::string_view kMemoryFlags[] = {"DISCARDABLE", "PRELOAD", "LOADONCALL", "MOVEABLE",
+                                             "FIXED",       "PURE",    "IMPURE"};
+constexpr std::string_view kMenuOptions[] = {"GRAYED",       "INACTIVE",  "CHECKED",
+                                             "MENUBARBREAK", "MENUBREAK", "HELP"};
+
+using Kind = DialogControlResource::Kind;
+
+// How each control statement is written and what it declares.
+struct ControlStatement {
+    enum class Form {
+        TextIdRect, // "text", id, x, y, cx, cy [, style [, exstyle]]
+        IdRect,     // id, x, y, cx, cy [, style [, exstyle]]
+        Icon,       // text, id, x, y [, cx, cy [, style [, exstyle]]]
+        Control,    // "text", id, class, style, x, y, cx, cy [, exstyle]
+    };
+    std::string_view keyword;
+    Form form;
+    Kind kind;
+    std::string_view className;
+};
+constexpr ControlStatement kControlStatements[] = {
+    {"LTEXT", ControlStatement::Form::TextIdRect, Kind::Label, "Static"},
+    {"RTEXT", ControlStatement::Form::TextIdRect, Kind::Label, "Static"},
+    {"CTEXT", ControlStatement::Form::TextIdRect, Kind::Label, "Static"},
+    {"PUSHBUTTON", ControlStatement::Form::TextIdRect, Kind::PushButton, "Button"},
+    {"DEFPUSHBUTTON", ControlStatement::Form::TextIdRect, Kind::DefPushButton, "Button"},
+    {"GROUPBOX", ControlStatement::Form::TextIdRect, Kind::GroupBox, "Button"},
+    {"CHECKBOX", ControlStatement::Form::TextIdRect, Kind::CheckBox, "Button"},
+    {"AUTOCHECKBOX", ControlStatement::Form::TextIdRect, Kind::CheckBox, "Button"},
+    {"RADIOBUTTON", ControlStatement::Form::TextIdRect, Kind::RadioButton, "Button"},
+    {"AUTORADIOBUTTON", ControlStatement::Form::TextIdRect, Kind::RadioButton, "Button"},
+    {"EDITTEXT", ControlStatement::Form::IdRect, Kind::Edit, "Edit"},
+    {"COMBOBOX", ControlStatement::Form::IdRect, Kind::ComboBox, "ComboBox"},
+    {"LISTBOX", ControlStatement::Form::IdRect, Kind::ListBox, "ListBox"},
+    {"ICON", ControlStatement::Form::Icon, Kind::Icon, "Static"},
+    {"CONTROL", ControlStatement::Form::Control, Kind::Custom, ""},
+};
+
+bool Contains(const std::vector<std::string>& words, std::string_view word)
+{
+    return std::find(words.begin(), words.end(), word) != words.end();
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// What a CONTROL statement declares, from its window class and style.
+Kind KindOfControl(std::string_view className, const std::vector<std::string>& style)
+{
+    if (EqualsNoCase(className, "Static"))
+        return Contains(style, "SS_ICON") || Contains(style, "SS_BITMAP") ? Kind::Icon : Kind::Label;
+    if (EqualsNoCase(className, "Button")) {
+        if (Contains(style, "BS_GROUPBOX"))
+            return Kind::GroupBox;
+        for (std::string_view check : {"BS_CHECKBOX", "BS_AUTOCHECKBOX", "BS_3STATE", "BS_AUTO3STATE"})
+            if (Contains(style, check))
+                return Kind::CheckBox;
+        if (Contains(style, "BS_RADIOBUTTON") || Contains(style, "BS_AUTORADIOBUTTON"))
+            return Kind::RadioButton;
+        return Contains(style, "BS_DEFPUSHBUTTON") ? Kind::DefPushButton : Kind::PushButton;
+    }
+    if (EqualsNoCase(className, "Edit"))
+        return Kind::Edit;
+    if (EqualsNoCase(className, "ComboBox"))
+        return Kind::ComboBox;
+    if (EqualsNoCase(className, "ListBox"))
+        return Kind::ListBox;
+    return Kind::Custom;
+}
+
+// The length of the well-formed UTF-8 character at text[at], 0 if there is
+// none: no overlong forms, no surrogates, nothing past U+10FFFF.
+std::size_t Utf8Length(std::string_view text, std::size_t at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;
+        if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size() || byte(at + 1) < low || byte(at + 1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF)
+            return 0;
+    return length;
+}
+
+bool IsWordStart(char c)
+{
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+
+bool IsWordChar(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+} // namespace
+
+// Splits the script into tokens, then reads the resources off them.
+class CResourceScript::Reader {
+public:
+    Reader(std::string_view text, std::string_view name) : text_(text), name_(name) {}
+
+    CResourceScript Read()
+    {
+        Tokenize();
+        CResourceScript script;
+        while (Peek().type != Token::Type::End) {
+            if (IsWord("STRINGTABLE")) {
+                Next();
+                ReadStringTable(script);
+                continue;
+            }
+            const Token idToken = Peek();
+            if (idToken.type != Token::Type::Number)
+                Fail(idToken, "a resource id or STRINGTABLE");
+            const UINT id = ExpectResourceId("a resource id");
+            const Token type = Peek();
+            if (IsWord("MENU")) {
+                Next();
+                Store(script.menus_, id, ReadMenu(id), "menu", idToken);
+            } else if (IsWord("ACCELERATORS")) {
+                Next();
+                Store(script.accelerators_, id, ReadAccelerators(), "accelerator table", idToken);
+            } else if (IsWord("TOOLBAR")) {
+                Next();
+                Store(script.toolBars_, id, ReadToolBar(id), "toolbar", idToken);
+            } else if (IsWord("DIALOG")) {
+                Next();
+                Store(script.dialogs_, id, ReadDialog(id), "dialog", idToken);
+            } else {
+                Fail(type, "MENU, ACCELERATORS, TOOLBAR or DIALOG after " + idToken.text);
+            }
+        }
+        return script;
+    }
+
+private:
+    // ---- tokens ----
+
+    [[noreturn]] void FailAt(int line, const std::string& message) const
+    {
+        throw Error(name_, line, message);
+    }
+
+    void Tokenize()
+    {
+        int line = 1;
+        std::size_t at = 0;
+        if (text_.substr(0, 3) == "\xEF\xBB\xBF")
+            at = 3;
+        while (at < text_.size()) {
+            const char c = text_[at];
+            if (c == '\n') {
+                ++line;
+                ++at;
+            } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
+                ++at;
+            } else if (text_.substr(at, 2) == "//") {
+                lastLine_ = line;
+                while (at < text_.size() && text_[at] != '\n')
+                    ++at;
+            } else if (text_.substr(at, 2) == "/*") {
+                const int start = line;
+                const std::size_t end = text_.find("*/", at + 2);
+                if (end == std::string_view::npos)
+                    FailAt(start, "expected \"*/\" to end the comment, found the end of the script");
+                line += int(std::count(text_.begin() + std::ptrdiff_t(at),
+                                       text_.begin() + std::ptrdiff_t(end), '\n'));
+                at = end + 2;
+                lastLine_ = line;
+            } else if (c == '"') {
+                at = ReadString(at, line);
+            } else if (std::isdigit(static_cast<unsigned char>(c)) ||
+                       (c == '-' && at + 1 < text_.size() &&
+                        std::isdigit(static_cast<unsigned char>(text_[at + 1])))) {
+                at = ReadNumber(at, line);
+            } else if (IsWordStart(c)) {
+                std::size_t end = at;
+                while (end < text_.size() && IsWordChar(text_[end]))
+                    ++end;
+                tokens_.push_back({Token::Type::Word, std::string(text_.substr(at, end - at)), 0, line});
+                at = end;
+            } else if (c == '{' || c == '}') {
+                tokens_.push_back({Token::Type::Word, c == '{' ? "BEGIN" : "END", 0, line});
+                ++at;
+            } else if (c == ',' || c == '|') {
+                tokens_.push_back(
+                    {c == ',' ? Token::Type::Comma : Token::Type::Bar, std::string(1, c), 0, line});
+                ++at;
+            } else {
+                const std::size_t length = Utf8Length(text_, at);
+                if (length == 0)
+                    FailAt(line, "expected UTF-8 text, found a byte that is not UTF-8");
+                FailAt(line, "unexpected character '" + std::string(text_.substr(at, length)) + "'");
+            }
+        }
+        // The end of the script is told at its last line with text.
+        if (!tokens_.empty())
+            lastLine_ = std::max(lastLine_, tokens_.back().line);
+        tokens_.push_back({Token::Type::End, {}, 0, lastLine_});
+    }
+
+    // A quoted string from its opening quote; returns where it ends.
+    std::size_t ReadString(std::size_t at, int line)
+    {
+        std::string value;
+        ++at;
+        while (true) {
+            if (at >= text_.size() || text_[at] == '\n')
+                FailAt(line, "expected '\"' to end the string, found the end of the line");
+            const char c = text_[at];
+            if (c == '"') {
+                // A doubled quote is a quote of the text.
+                if (at + 1 < text_.size() && text_[at + 1] == '"') {
+                    value += '"';
+                    at += 2;
+                    continue;
+                }
+                ++at;
+                break;
+            }
+            if (c == '\\') {
+                const char escaped = at + 1 < text_.size() ? text_[at + 1] : '\0';
+                switch (escaped) {
+                case 'n': value += '\n'; break;
+                case 't': value += '\t'; break;
+                case 'r': value += '\r'; break;
+                case '\\': value += '\\'; break;
+                case '"': value += '"'; break;
+                default:
+                    FailAt(line, std::string("expected one of \\n \\t \\r \\\\ \\\" in a string, found \\") +
+                                     (escaped == '\n' || escaped == '\0' ? std::string()
+                                                                         : std::string(1, escaped)));
+                }
+                at += 2;
+                continue;
+            }
+            const std::size_t length = Utf8Length(text_, at);
+            if (length == 0)
+                FailAt(line, "expected UTF-8 text, found a byte that is not UTF-8");
+            value.append(text_.substr(at, length));
+            at += length;
+        }
+        tokens_.push_back({Token::Type::String, std::move(value), 0, line});
+        return at;
+    }
+
+    std::size_t ReadNumber(std::size_t at, int line)
+    {
+        const std::size_t start = at;
+        const bool negative = text_[at] == '-';
+        if (negative)
+            ++at;
+        int base = 10;
+        if (text_.substr(at, 2) == "0x" || text_.substr(at, 2) == "0X") {
+            base = 16;
+            at += 2;
+        }
+        long long value = 0;
+        std::size_t digits = 0;
+        for (; at < text_.size(); ++at, ++digits) {
+            const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text_[at])));
+            int digit = 0;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (base == 16 && c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10;
+            else
+                break;
+            value = value * base + digit;
+            if (value > std::numeric_limits<UINT>::max())
+                FailAt(line,
+                       "number " + std::string(text_.substr(start, at + 1 - start)) + "... is too large");
+        }
+        // The long and unsigned suffixes of C.
+        while (at < text_.size() &&
+               (text_[at] == 'L' || text_[at] == 'l' || text_[at] == 'U' || text_[at] == 'u'))
+            ++at;
+        if (digits == 0 || (at < text_.size() && IsWordChar(text_[at]))) {
+            std::size_t end = at;
+            while (end < text_.size() && IsWordChar(text_[end]))
+                ++end;
+            FailAt(line, "expected a number, found " + std::string(text_.substr(start, end - start)));
+        }
+        tokens_.push_back({Token::Type::Number, std::string(text_.substr(start, at - start)),
+                           negative ? -value : value, line});
+        return at;
+    }
+
+    const Token& Peek(std::size_t ahead = 0) const
+    {
+        return tokens_[std::min(next_ + ahead, tokens_.size() - 1)];
+    }
+    Token Next()
+    {
+        const Token token = Peek();
+        if (next_ < tokens_.size() - 1)
+            ++next_;
+        return token;
+    }
+    bool IsWord(std::string_view word, std::size_t ahead = 0) const
+    {
+        return Peek(ahead).type == Token::Type::Word && Peek(ahead).text == word;
+    }
+
+    static std::string Describe(const Token& token)
+    {
+        switch (token.type) {
+        case Token::Type::End: return "the end of the script";
+        case Token::Type::String: return "\"" + token.text + "\"";
+        default: return token.text;
+        }
+    }
+
+    [[noreturn]] void Fail(const Token& found, const std::string& expected) const
+    {
+        FailAt(found.line, "expected " + expected + ", found " + Describe(found));
+    }
+
+    void Expect(Token::Type type, const std::string& what)
+    {
+        if (Peek().type != type)
+            Fail(Peek(), what);
+        Next();
+    }
+    void ExpectWord(std::string_view word, const std::string& where)
+    {
+        if (!IsWord(word))
+            Fail(Peek(), std::string(word) + " " + where);
+        Next();
+    }
+    void ExpectComma(const std::string& before) { Expect(Token::Type::Comma, "',' before " + before); }
+    std::string ExpectString(const std::string& what)
+    {
+        if (Peek().type != Token::Type::String)
+            Fail(Peek(), what);
+        return Next().text;
+    }
+    long long ExpectNumber(const std::string& what, long long low, long long high)
+    {
+        const Token token = Peek();
+        if (token.type != Token::Type::Number)
+            Fail(token, what);
+        if (token.number < low || token.number > high)
+            FailAt(token.line, "expected " + what + " (" + std::to_string(low) + " to " +
+                                   std::to_string(high) + "), found " + token.text);
+        Next();
+        return token.number;
+    }
+    UINT ExpectResourceId(const std::string& what) { return UINT(ExpectNumber(what, 1, 0xFFFF)); }
+    UINT ExpectCommandId(const std::string& what) { return UINT(ExpectNumber(what, 0, 0xFFFF)); }
+    int ExpectCoordinate(const std::string& what) { return int(ExpectNumber(what, -32768, 32767)); }
+
+    void SkipMemoryFlags()
+    {
+        while (Peek().type == Token::Type::Word && std::find(std::begin(kMemoryFlags), std::end(kMemoryFlags),
+                                                             Peek().text) != std::end(kMemoryFlags))
+            Next();
+    }
+
+    template <typename Map, typename Value>
+    void Store(Map& map, UINT id, Value value, const char* what, const Token& idToken)
+    {
+        if (!map.emplace(id, std::move(value)).second)
+            FailAt(idToken.line, std::string(what) + " " + std::to_string(id) + " is defined twice");
+    }
+
+    // ---- resources ----
+
+    void ReadStringTable(CResourceScript& script)
+    {
+        SkipMemoryFlags();
+        ExpectWord("BEGIN", "after STRINGTABLE");
+        while (!IsWord("END")) {
+            const Token idToken = Peek();
+            if (idToken.type != Token::Type::Number)
+                Fail(idToken, "a string id or END");
+            const UINT id = ExpectCommandId("a string id");
+            if (Peek().type == Token::Type::Comma)
+                Next();
+            std::string text = ExpectString("the string of " + idToken.text);
+            Store(script.strings_, id, std::move(text), "string", idToken);
+        }
+        Next();
+    }
+
+    MenuResource ReadMenu(UINT id)
+    {
+        SkipMemoryFlags();
+        MenuResource menu;
+        menu.id = id;
+        ExpectWord("BEGIN", "after " + std::to_string(id) + " MENU");
+        menu.items = ReadMenuItems();
+        return menu;
+    }
+
+    // Items up to and with the END that closes them.
+    std::vector<MenuItemResource> ReadMenuItems()
+    {
+        std::vector<MenuItemResource> items;
+        while (!IsWord("END")) {
+            MenuItemResource item;
+            if (IsWord("MENUITEM")) {
+                Next();
+                if (IsWord("SEPARATOR")) {
+                    Next();
+                    item.separator = true;
+                } else {
+                    item.caption = ExpectString("a caption or SEPARATOR after MENUITEM");
+                    ExpectComma("the command id");
+                    item.id = ExpectCommandId("the command id of \"" + item.caption + "\"");
+                    ReadMenuOptions(item);
+                }
+            } else if (IsWord("POPUP")) {
+                Next();
+                item.popup = true;
+                item.caption = ExpectString("a caption after POPUP");
+                ReadMenuOptions(item);
+                ExpectWord("BEGIN", "after POPUP \"" + item.caption + "\"");
+                item.items = ReadMenuItems();
+            } else {
+                Fail(Peek(), "MENUITEM, POPUP or END");
+            }
+            items.push_back(std::move(item));
+        }
+        Next();
+        return items;
+    }
+
+    bool IsMenuOption(std::size_t ahead) const
+    {
+        return Peek(ahead).type == Token::Type::Word &&
+               std::find(std::begin(kMenuOptions), std::end(kMenuOptions), Peek(ahead).text) !=
+                   std::end(kMenuOptions);
+    }
+
+    void ReadMenuOptions(MenuItemResource& item)
+    {
+        while (true) {
+            if (Peek().type == Token::Type::Comma) {
+                if (!IsMenuOption(1))
+                    Fail(Peek(1), "GRAYED, INACTIVE, CHECKED, MENUBARBREAK, MENUBREAK or HELP after ','");
+                Next();
+            } else if (!IsMenuOption(0)) {
+                return;
+            }
+            const std::string option = Next().text;
+            if (option == "GRAYED" || option == "INACTIVE")
+                item.grayed = true;
+            else if (option == "CHECKED")
+                item.checked = true;
+        }
+    }
+
+    std::vector<AcceleratorResource> ReadAccelerators()
+    {
+        SkipMemoryFlags();
+        ExpectWord("BEGIN", "after ACCELERATORS");
+        std::vector<AcceleratorResource> table;
+        while (!IsWord("END"))
+            table.push_back(ReadAccelerator());
+        Next();
+        return table;
+    }
+
+    AcceleratorResource ReadAccelerator()
+    {
+        AcceleratorResource accelerator;
+        const Token key = Next();
+        std::optional<UINT> virtualKey; // a key named VK_..., which only a virtual key can be
+        switch (key.type) {
+        case Token::Type::String:
+            if (key.text.size() == 2 && key.text[0] == '^' &&
+                std::isalpha(static_cast<unsigned char>(key.text[1]))) {
+                accelerator.key = UINT(std::toupper(static_cast<unsigned char>(key.text[1])) - '@');
+            } else if (key.text.size() == 1 && static_cast<unsigned char>(key.text[0]) >= 0x20 &&
+                       static_cast<unsigned char>(key.text[0]) < 0x7F) {
+                accelerator.key = static_cast<unsigned char>(key.text[0]);
+            } else {
+                FailAt(key.line,
+                       "expected one character or \"^\" and a letter as the key, found " + Describe(key));
+            }
+            break;
+        case Token::Type::Number:
+            if (key.number < 1 || key.number > 0xFF)
+                FailAt(key.line, "expected a key code from 1 to 255, found " + key.text);
+            accelerator.key = UINT(key.number);
+            break;
+        case Token::Type::Word: {
+            const auto known = std::find_if(std::begin(kVirtualKeys), std::end(kVirtualKeys),
+                                            [&](const VirtualKey& vk) { return key.text == vk.name; });
+            if (known == std::end(kVirtualKeys))
+                FailAt(key.line, "expected a key, found " + key.text + ", which is no virtual-key name");
+            virtualKey = known->code;
+            accelerator.key = known->code;
+            break;
+        }
+        default: Fail(key, "a key (\"N\", VK_... or a key code) or END");
+        }
+        ExpectComma("the command id");
+        accelerator.id = ExpectCommandId("the command id of the key " + Describe(key));
+
+        bool ascii = false;
+        while (Peek().type == Token::Type::Comma) {
+            Next();
+            const Token option = Next();
+            if (option.type != Token::Type::Word)
+                Fail(option, "VIRTKEY, ASCII, NOINVERT, ALT, SHIFT or CONTROL after ','");
+            if (option.text == "VIRTKEY")
+                accelerator.virtKey = true;
+            else if (option.text == "ASCII")
+                ascii = true;
+            else if (option.text == "ALT")
+                accelerator.alt = true;
+            else if (option.text == "SHIFT")
+                accelerator.shift = true;
+            else if (option.text == "CONTROL")
+                accelerator.control = true;
+            else if (option.text != "NOINVERT")
+                Fail(option, "VIRTKEY, ASCII, NOINVERT, ALT, SHIFT or CONTROL after ','");
+        }
+        if (ascii && accelerator.virtKey)
+            FailAt(key.line, "expected VIRTKEY or ASCII for the key " + Describe(key) + ", found both");
+        if (virtualKey && !accelerator.virtKey)
+            FailAt(key.line, "expected VIRTKEY for the key " + key.text + ", which is a virtual-key name");
+        if (!accelerator.virtKey && (accelerator.alt || accelerator.shift || accelerator.control))
+            FailAt(key.line, "expected VIRTKEY for the key " + Describe(key) +
+                                 ": ALT, SHIFT and CONTROL go with virtual keys only");
+        if (accelerator.virtKey && key.type == Token::Type::String && !std::isupper(int(accelerator.key)) &&
+            !std::isdigit(int(accelerator.key)))
+            FailAt(key.line,
+                   "expected a capital letter or a digit as the virtual key, found " + Describe(key));
+        return accelerator;
+    }
+
+    ToolBarResource ReadToolBar(UINT id)
+    {
+        SkipMemoryFlags();
+        ToolBarResource toolBar;
+        toolBar.id = id;
+        toolBar.buttonWidth = int(ExpectNumber("the button width after TOOLBAR", 1, 256));
+        ExpectComma("the button height");
+        toolBar.buttonHeight = int(ExpectNumber("the button height", 1, 256));
+        ExpectWord("BEGIN", "after the toolbar's button size");
+        while (!IsWord("END")) {
+            if (IsWord("SEPARATOR")) {
+                Next();
+                toolBar.buttons.push_back(0);
+            } else if (IsWord("BUTTON")) {
+                Next();
+                toolBar.buttons.push_back(ExpectResourceId("the command id after BUTTON"));
+            } else {
+                Fail(Peek(), "BUTTON, SEPARATOR or END");
+            }
+        }
+        Next();
+        return toolBar;
+    }
+
+    // term { "|" term }, a term a word or number with NOT before it or not.
+    std::vector<std::string> ReadStyle(const std::string& what)
+    {
+        std::vector<std::string> words;
+        do {
+            std::string prefix;
+            if (IsWord("NOT")) {
+                Next();
+                prefix = "NOT ";
+            }
+            const Token term = Peek();
+            if ((term.type != Token::Type::Word && term.type != Token::Type::Number) || IsWord("BEGIN") ||
+                IsWord("END"))
+                Fail(term, what);
+            words.push_back(prefix + Next().text);
+        } while (Peek().type == Token::Type::Bar && (Next(), true));
+        return words;
+    }
+
+    DialogResource ReadDialog(UINT id)
+    {
+        SkipMemoryFlags();
+        DialogResource dialog;
+        dialog.id = id;
+        const std::string header = std::to_string(id) + " DIALOG";
+        ReadRect(dialog.x, dialog.y, dialog.cx, dialog.cy, header);
+        while (!IsWord("BEGIN")) {
+            const Token option = Peek();
+            if (IsWord("STYLE")) {
+                Next();
+                dialog.style = ReadStyle("a style after STYLE");
+            } else if (IsWord("EXSTYLE")) {
+                Next();
+                ReadStyle("an extended style after EXSTYLE");
+            } else if (IsWord("CAPTION")) {
+                Next();
+                dialog.caption = ExpectString("the caption after CAPTION");
+            } else if (IsWord("FONT")) {
+                Next();
+                dialog.fontSize = int(ExpectNumber("the point size after FONT", 1, 72));
+                ExpectComma("the font's face");
+                dialog.fontFace = ExpectString("the font's face after its size");
+                // Weight, italic and character set may follow.
+                for (int i = 0; i < 3 && Peek().type == Token::Type::Comma; ++i) {
+                    Next();
+                    ExpectNumber("the font's weight, italic flag or character set", 0, 1000);
+                }
+            } else {
+                Fail(option, "STYLE, EXSTYLE, CAPTION, FONT or BEGIN in " + header);
+            }
+        }
+        Next();
+        while (!IsWord("END"))
+            dialog.controls.push_back(ReadControl(header));
+        Next();
+        return dialog;
+    }
+
+    void ReadRect(int& x, int& y, int& cx, int& cy, const std::string& owner)
+    {
+        x = ExpectCoordinate("x of " + owner);
+        ExpectComma("y of " + owner);
+        y = ExpectCoordinate("y of " + owner);
+        ExpectComma("the width of " + owner);
+        cx = ExpectCoordinate("the width of " + owner);
+        ExpectComma("the height of " + owner);
+        cy = ExpectCoordinate("the height of " + owner);
+    }
+
+    int ExpectControlId(const std::string& owner)
+    {
+        return int(ExpectNumber("the id of " + owner, -1, 0xFFFF));
+    }
+
+    // An optional ", style" and after it an optional ", exstyle".
+    void ReadOptionalStyles(DialogControlResource& control, const std::string& owner, bool style)
+    {
+        if (style && Peek().type == Token::Type::Comma) {
+            Next();
+            control.style = ReadStyle("a style for " + owner);
+        }
+        if (Peek().type == Token::Type::Comma) {
+            Next();
+            ReadStyle("an extended style for " + owner);
+        }
+    }
+
+    DialogControlResource ReadControl(const std::string& dialog)
+    {
+        const Token keyword = Peek();
+        const auto statement = std::find_if(
+            std::begin(kControlStatements), std::end(kControlStatements), [&](const ControlStatement& s) {
+                return keyword.type == Token::Type::Word && s.keyword == keyword.text;
+            });
+        if (statement == std::end(kControlStatements))
+            Fail(keyword, "a control (LTEXT, EDITTEXT, PUSHBUTTON, CONTROL ...) or END in " + dialog);
+        Next();
+        DialogControlResource control;
+        control.keyword = keyword.text;
+        control.kind = statement->kind;
+        control.className = std::string(statement->className);
+        const std::string owner = keyword.text + " in " + dialog;
+        using Form = ControlStatement::Form;
+        switch (statement->form) {
+        case Form::TextIdRect:
+            control.text = ExpectString("the text of " + owner);
+            ExpectComma("the id of " + owner);
+            control.id = ExpectControlId(owner);
+            ExpectComma("x of " + owner);
+            ReadRect(control.x, control.y, control.cx, control.cy, owner);
+            ReadOptionalStyles(control, owner, true);
+            break;
+        case Form::IdRect:
+            control.id = ExpectControlId(owner);
+            ExpectComma("x of " + owner);
+            ReadRect(control.x, control.y, control.cx, control.cy, owner);
+            ReadOptionalStyles(control, owner, true);
+            break;
+        case Form::Icon: {
+            const Token icon = Next();
+            if (icon.type != Token::Type::String && icon.type != Token::Type::Number &&
+                icon.type != Token::Type::Word)
+                Fail(icon, "the icon of " + owner);
+            control.text = icon.text;
+            ExpectComma("the id of " + owner);
+            control.id = ExpectControlId(owner);
+            ExpectComma("x of " + owner);
+            control.x = ExpectCoordinate("x of " + owner);
+            ExpectComma("y of " + owner);
+            control.y = ExpectCoordinate("y of " + owner);
+            if (Peek().type == Token::Type::Comma && Peek(1).type == Token::Type::Number) {
+                Next();
+                control.cx = ExpectCoordinate("the width of " + owner);
+                ExpectComma("the height of " + owner);
+                control.cy = ExpectCoordinate("the height of " + owner);
+                ReadOptionalStyles(control, owner, true);
+            }
+            break;
+        }
+        case Form::Control:
+            control.text = ExpectString("the text of " + owner);
+            ExpectComma("the id of " + owner);
+            control.id = ExpectControlId(owner);
+            ExpectComma("the class of " + owner);
+            control.className = ExpectString("the window class of " + owner);
+            ExpectComma("the style of " + owner);
+            control.style = ReadStyle("the style of " + owner);
+            ExpectComma("x of " + owner);
+            ReadRect(control.x, control.y, control.cx, control.cy, owner);
+            control.kind = KindOfControl(control.className, control.style);
+            ReadOptionalStyles(control, owner, false);
+            break;
+        }
+        if (control.cx < 0 || control.cy < 0)
+            FailAt(keyword.line, "expected a size of at least 0 for " + owner);
+        return control;
+    }
+
+    std::string_view text_;
+    std::string name_;
+    std::vector<Token> tokens_;
+    std::size_t next_ = 0;
+    int lastLine_ = 1;
+};
+
+CResourceScript::Error::Error(std::string name, int line, const std::string& message)
+    : std::runtime_error(name + ":" + std::to_string(line) + ": " + message), line_(line)
+{
+}
+
+CResourceScript CResourceScript::Parse(std::string_view utf8, std::string_view name)
+{
+    return Reader(utf8, name).Read();
+}
+
+bool DialogControlResource::HasStyle(std::string_view word) const
+{
+    return Contains(style, word);
+}
+
+const DialogControlResource* DialogResource::Control(int controlId) const
+{
+    for (const DialogControlResource& control : controls)
+        if (control.id == controlId)
+            return &control;
+    return nullptr;
+}
+
+const MenuResource* CResourceScript::Menu(UINT id) const
+{
+    const auto it = menus_.find(id);
+    return it == menus_.end() ? nullptr : &it->second;
+}
+
+const std::vector<AcceleratorResource>* CResourceScript::Accelerators(UINT id) const
+{
+    const auto it = accelerators_.find(id);
+    return it == accelerators_.end() ? nullptr : &it->second;
+}
+
+const ToolBarResource* CResourceScript::ToolBar(UINT id) const
+{
+    const auto it = toolBars_.find(id);
+    return it == toolBars_.end() ? nullptr : &it->second;
+}
+
+const DialogResource* CResourceScript::Dialog(UINT id) const
+{
+    const auto it = dialogs_.find(id);
+    return it == dialogs_.end() ? nullptr : &it->second;
+}
+
+std::string CResourceScript::String(UINT id) const
+{
+    const auto it = strings_.find(id);
+    return it == strings_.end() ? std::string() : it->second;
+}
