@@ -1,8 +1,11 @@
 #include "app/CDebugBar.h"
 
+#include "app/CControlWnd.h"
+
 #include "run/CDebugScreen.h"
 #include "run/CSyntaxCheck.h"
 
+#include <QTabBar>
 #include <QTabWidget>
 
 CDebugBar::CDebugBar(QWidget* parent) : QDockWidget(parent)
@@ -14,6 +17,8 @@ CDebugBar::CDebugBar(QWidget* parent) : QDockWidget(parent)
     tabs_ = new QTabWidget(this);
     tabs_->setTabPosition(QTabWidget::South);
     tabs_->setDocumentMode(true);
+    // Both bars label their tabs in the same 10-point Mincho.
+    tabs_->tabBar()->setFont(CControlWnd::TabFont());
     syntaxCheck_ = new CSyntaxCheck(tabs_);
     debugScreen_ = new CDebugScreen(tabs_);
     tabs_->addTab(syntaxCheck_, QStringLiteral("SyntaxCheck"));

@@ -121,6 +121,7 @@ TEST_F(MainFrameTest, BarsShowTheirTabsAndSelectOnlyExistingOnes)
     EXPECT_EQ(outputTabs->tabText(1), QStringLiteral("DebugScreen"));
     EXPECT_STREQ(outputTabs->widget(0)->metaObject()->className(), "CSyntaxCheck");
     EXPECT_STREQ(outputTabs->widget(1)->metaObject()->className(), "CDebugScreen");
+    EXPECT_EQ(outputTabs->tabBar()->font(), tabFont) << "both bars use the same tab font";
     EXPECT_EQ(outputTabs->currentIndex(), 0);
 
     App().ControlWnd().SelectTab(1);
