@@ -1,5 +1,7 @@
 #include "app/CControlWnd.h"
 
+#include "platform/CFaceSubstitution.h"
+
 #include "app/CIconPainter.h"
 #include "ftp/CFtpView.h"
 #include "project/CProjectView.h"
@@ -28,11 +30,7 @@ CControlWnd::CControlWnd(QWidget* parent) : QDockWidget(parent)
 
 QFont CControlWnd::TabFont()
 {
-    QFont font;
-    font.setFamilies({QString::fromUtf8("ＭＳ　明朝"), QStringLiteral("IPAMincho"),
-                      QStringLiteral("IPAexMincho"), QStringLiteral("Noto Serif CJK JP")});
-    font.setPointSize(10);
-    return font;
+    return CFaceSubstitution::Font(QString::fromUtf8("ＭＳ　明朝"), 10);
 }
 
 void CControlWnd::SelectTab(int index)

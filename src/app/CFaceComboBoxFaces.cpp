@@ -34,33 +34,6 @@ constexpr std::array kListedFaces{
     WellKnownFace{u"ＭＳ Ｐゴシック", false, true},
 };
 
-// Every spelling that is understood, compared after Key() below.
-constexpr std::array kKnownSpellings{
-    WellKnownFace{u"MS明朝", true, false},      WellKnownFace{u"MSP明朝", true, true},
-    WellKnownFace{u"MSゴシック", false, false}, WellKnownFace{u"MSPゴシック", false, true},
-    WellKnownFace{u"MSMincho", true, false},    WellKnownFace{u"MSPMincho", true, true},
-    WellKnownFace{u"MSGothic", false, false},   WellKnownFace{u"MSPGothic", false, true},
-    WellKnownFace{u"MSUIGothic", false, true},
-};
-
-// Full-width letters and spaces folded to their plain forms, spaces dropped:
-// "ＭＳ　明朝", "ＭＳ 明朝" and "MS 明朝" are one face.
-QString Key(const QString& face)
-{
-    QString key = face.normalized(QString::NormalizationForm_KC);
-    key.remove(QLatin1Char(' '));
-    return key;
-}
-
-const WellKnownFace* FindWellKnown(const QString& face)
-{
-    const QString key = Key(face);
-    for (const WellKnownFace& known : kKnownSpellings)
-        if (key.compare(QString::fromUtf16(known.name), Qt::CaseInsensitive) == 0)
-            return &known;
-    return nullptr;
-}
-
 bool HasAnyOf(const QString& name, std::initializer_list<const char16_t*> words)
 {
     return std::any_of(words.begin(), words.end(), [&](const char16_t* word) {
@@ -168,15 +141,6 @@ std::vector<CFaceComboBoxFaces::CFontItem> CFaceComboBoxFaces::Build(const std::
         items.push_back(std::move(item));
     }
     return items;
-}
-
-QString CFaceComboBoxFaces::FamilyFor(const QString& face, const std::vector<Family>& families)
-{
-    if (const Family* installed = FindFamily(face, families))
-        return installed->name;
-    if (const WellKnownFace* known = FindWellKnown(face))
-        return StandIn(*known, families);
-    return {};
 }
 
 bool CFaceComboBoxFaces::SortsBefore(const QString& a, const QString& b)

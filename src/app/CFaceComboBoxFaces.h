@@ -46,12 +46,6 @@ public:
     static std::vector<CFontItem> Build(const std::vector<Family>& families);
     static std::vector<CFontItem> Installed() { return Build(InstalledFamilies()); }
 
-    // The installed family that draws a face: the face itself when it is
-    // installed, the best installed Japanese family for a well-known Windows
-    // Japanese face, else nothing.
-    static QString FamilyFor(const QString& face, const std::vector<Family>& families);
-    static QString InstalledFamilyFor(const QString& face) { return FamilyFor(face, InstalledFamilies()); }
-
     // The order of the face list: without regard to case, then by case.
     static bool SortsBefore(const QString& a, const QString& b);
 };

@@ -1,6 +1,6 @@
 #include "app/DialogUnits.h"
 
-#include "app/CFaceComboBoxFaces.h"
+#include "platform/CFaceSubstitution.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -39,14 +39,7 @@ QFont DialogUnits::DialogFont()
 
 QFont DialogUnits::DialogFont(const QString& face, int pointSize)
 {
-    QFont font(face);
-    font.setPointSize(pointSize);
-    if (QFontInfo(font).family() != face) {
-        const QString family = CFaceComboBoxFaces::InstalledFamilyFor(face);
-        if (!family.isEmpty())
-            font.setFamily(family);
-    }
-    return font;
+    return CFaceSubstitution::Font(face, pointSize);
 }
 
 int DialogUnits::X(int units) const

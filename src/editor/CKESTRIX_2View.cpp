@@ -1,7 +1,7 @@
 #include "editor/CKESTRIX_2View.h"
 
 #include "editor/CEditUndoRecord.h"
-#include "editor/CEditorFont.h"
+#include "platform/CFaceSubstitution.h"
 #include "editor/CFindReplaceDialog.h"
 #include "editor/CKESTRIX_2Doc.h"
 #include "editor/CSyntaxColorizer.h"
@@ -101,7 +101,7 @@ bool CKESTRIX_2View::OnCreate()
     commentColor_ = font.commentColor;
     // Faces named in the settings or in the coloured stream that this
     // system lacks draw in an installed Japanese family.
-    CEditorFont::InstallSubstitutions(font.face);
+    CFaceSubstitution::InstallSubstitutions(font.face);
     return true;
 }
 

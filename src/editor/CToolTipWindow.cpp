@@ -1,5 +1,6 @@
 #include "editor/CToolTipWindow.h"
 
+#include "platform/CFaceSubstitution.h"
 #include "platform/Sjis.h"
 
 #include <QFontMetrics>
@@ -33,11 +34,7 @@ CToolTipWindow::CToolTipWindow()
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
-    // The face the tips were designed for comes first; the IPA and Noto faces
-    // stand in for it where it is not installed.
-    font_.setFamilies({QString::fromUtf8("ＭＳ　明朝"), QStringLiteral("IPAMincho"),
-                       QStringLiteral("IPAexMincho"), QStringLiteral("Noto Serif CJK JP")});
-    font_.setPointSizeF(10.0);
+    font_ = CFaceSubstitution::Font(QString::fromUtf8("ＭＳ　明朝"), 10.0);
     setFont(font_);
 }
 

@@ -5,7 +5,7 @@
 #include "EditorFixture.h"
 
 #include "editor/CEditUndoRecord.h"
-#include "editor/CEditorFont.h"
+#include "platform/CFaceSubstitution.h"
 #include "editor/CToolTipWindow.h"
 #include "platform/SettingsStore.h"
 
@@ -90,10 +90,10 @@ TEST_F(EditorFlow, TheEditorFaceDrawsInAnInstalledJapaneseFamily)
     // The face is kept as the settings name it, and drawn by IPA Mincho.
     EXPECT_EQ(QFontInfo(view->font()).family(), "IPAMincho");
     EXPECT_EQ(U(view->GetCharFormat().face), "ＭＳ　明朝");
-    EXPECT_EQ(CEditorFont::InstalledFamilyFor(J("ＭＳ ゴシック")), "IPAGothic");
-    EXPECT_EQ(CEditorFont::InstalledFamilyFor(J("ＭＳ Ｐ明朝")), "IPAPMincho");
-    EXPECT_EQ(CEditorFont::InstalledFamilyFor("IPAGothic"), "IPAGothic");
-    EXPECT_EQ(CEditorFont::InstalledFamilyFor("No Such Face"), "");
+    EXPECT_EQ(CFaceSubstitution::InstalledFamilyFor(J("ＭＳ ゴシック")), "IPAGothic");
+    EXPECT_EQ(CFaceSubstitution::InstalledFamilyFor(J("ＭＳ Ｐ明朝")), "IPAPMincho");
+    EXPECT_EQ(CFaceSubstitution::InstalledFamilyFor("IPAGothic"), "IPAGothic");
+    EXPECT_EQ(CFaceSubstitution::InstalledFamilyFor("No Such Face"), "");
     // Double-byte text in the coloured stream names "ＭＳ ゴシック".
     QFont gothic;
     gothic.setFamilies({QString::fromUtf8("ＭＳ ゴシック")});

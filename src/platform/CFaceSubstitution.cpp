@@ -1,10 +1,11 @@
-#include "editor/CEditorFont.h"
+#include "platform/CFaceSubstitution.h"
 
 #include "platform/Sjis.h"
 
 #include <QFont>
 #include <QFontDatabase>
 #include <array>
+#include <mutex>
 
 namespace {
 
@@ -65,7 +66,7 @@ const WellKnownFace* Find(const QString& face)
 
 } // namespace
 
-QString CEditorFont::FamilyFor(const QString& face, const QStringList& installed)
+QString CFaceSubstitution::FamilyFor(const QString& face, const QStringList& installed)
 {
     if (face.isEmpty())
         return {};
@@ -82,12 +83,12 @@ QString CEditorFont::FamilyFor(const QString& face, const QStringList& installed
     return {};
 }
 
-QString CEditorFont::InstalledFamilyFor(const std::string& face)
+QString CFaceSubstitution::InstalledFamilyFor(const std::string& face)
 {
     return FamilyFor(sjis::ToUnicode(face), QFontDatabase::families());
 }
 
-void CEditorFont::InstallSubstitutions(const std::string& face)
+void CFaceSubstitution::InstallSubstitutions(const std::string& face)
 {
     const QStringList installed = QFontDatabase::families();
     QStringList faces;
@@ -102,4 +103,13 @@ void CEditorFont::InstallSubstitutions(const std::string& face)
         if (!QFont::substitutes(name).contains(family))
             QFont::insertSubstitution(name, family);
     }
+}
+
+QFont CFaceSubstitution::Font(const QString& face, qreal pointSize)
+{
+    static std::once_flag installed;
+    std::call_once(installed, [] { InstallSubstitutions(); });
+    QFont font(face);
+    font.setPointSizeF(pointSize);
+    return font;
 }
