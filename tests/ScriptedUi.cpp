@@ -28,27 +28,34 @@ ScriptedUi::~ScriptedUi()
     EXPECT_TRUE(printAnswers_.empty()) << printAnswers_.size() << " print answer(s) not used";
 }
 
+namespace {
+
+// The next queued answer; without one, the test fails naming what was shown
+// and the call gets `none`.
+template <typename Answer> Answer Next(std::deque<Answer>& answers, Answer none, const std::string& shown)
+{
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected " << shown;
+        return none;
+    }
+    Answer answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
+
 int ScriptedUi::MessageBox(QWidget*, const std::string& text, const std::string& caption, UINT flags)
 {
     boxes_.push_back({text, caption, flags & MB_BUTTONMASK, flags & MB_ICONMASK});
-    if (boxAnswers_.empty()) {
-        ADD_FAILURE() << "unexpected message box \"" << sjis::ToUtf8(caption) << "\": " << sjis::ToUtf8(text);
-        return IDCANCEL;
-    }
-    int answer = boxAnswers_.front();
-    boxAnswers_.pop_front();
-    return answer;
+    return Next(boxAnswers_, IDCANCEL,
+                "message box \"" + sjis::ToUtf8(caption) + "\": " + sjis::ToUtf8(text));
 }
 
 std::optional<std::string> ScriptedUi::FileDialog(const FileDialogRequest& request)
 {
     fileDialogs_.push_back(request);
-    if (fileAnswers_.empty()) {
-        ADD_FAILURE() << "unexpected file dialog: " << sjis::ToUtf8(request.title);
-        return std::nullopt;
-    }
-    auto answer = fileAnswers_.front();
-    fileAnswers_.pop_front();
+    auto answer = Next(fileAnswers_, {}, "file dialog: " + sjis::ToUtf8(request.title));
     if (answer && request.kind == FileDialogKind::Save)
         return ApplyDefaultExtension(*answer, request.defaultExtension);
     return answer;
@@ -57,49 +64,25 @@ std::optional<std::string> ScriptedUi::FileDialog(const FileDialogRequest& reque
 std::optional<std::string> ScriptedUi::BrowseForFolder(QWidget*, const std::string& title)
 {
     ++folderDialogs_;
-    if (folderAnswers_.empty()) {
-        ADD_FAILURE() << "unexpected folder browser: " << sjis::ToUtf8(title);
-        return std::nullopt;
-    }
-    auto answer = folderAnswers_.front();
-    folderAnswers_.pop_front();
-    return answer;
+    return Next(folderAnswers_, {}, "folder browser: " + sjis::ToUtf8(title));
 }
 
 std::optional<COLORREF> ScriptedUi::ChooseColor(QWidget*, COLORREF initial)
 {
     colorDialogs_.push_back(initial);
-    if (colorAnswers_.empty()) {
-        ADD_FAILURE() << "unexpected colour dialog";
-        return std::nullopt;
-    }
-    auto answer = colorAnswers_.front();
-    colorAnswers_.pop_front();
-    return answer;
+    return Next(colorAnswers_, {}, "colour dialog");
 }
 
 bool ScriptedUi::PageSetup(QWidget*, QPrinter&)
 {
     printDialogs_.push_back("setup");
-    if (printAnswers_.empty()) {
-        ADD_FAILURE() << "unexpected printer set-up dialog";
-        return false;
-    }
-    bool ok = printAnswers_.front();
-    printAnswers_.pop_front();
-    return ok;
+    return Next(printAnswers_, false, "printer set-up dialog");
 }
 
 bool ScriptedUi::PrintDialog(QWidget*, QPrinter&)
 {
     printDialogs_.push_back("print");
-    if (printAnswers_.empty()) {
-        ADD_FAILURE() << "unexpected print dialog";
-        return false;
-    }
-    bool ok = printAnswers_.front();
-    printAnswers_.pop_front();
-    return ok;
+    return Next(printAnswers_, false, "print dialog");
 }
 
 void ScriptedUi::PrintPreview(QWidget*, QPrinter& printer, const std::function<void(QPrinter*)>& paint)

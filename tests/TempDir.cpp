@@ -55,3 +55,14 @@ ScopedEnv::~ScopedEnv()
     else
         unsetenv(name_.c_str());
 }
+
+ScopedCurrentDir::ScopedCurrentDir(const std::string& path) : old_(std::filesystem::current_path().string())
+{
+    std::filesystem::current_path(path);
+}
+
+ScopedCurrentDir::~ScopedCurrentDir()
+{
+    std::error_code ec;
+    std::filesystem::current_path(old_, ec);
+}

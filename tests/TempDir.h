@@ -37,3 +37,16 @@ private:
     bool had_ = false;
     std::string old_;
 };
+
+// Makes a folder the current folder for the life of the object, then goes
+// back to the one before.
+class ScopedCurrentDir {
+public:
+    explicit ScopedCurrentDir(const std::string& path);
+    ~ScopedCurrentDir();
+    ScopedCurrentDir(const ScopedCurrentDir&) = delete;
+    ScopedCurrentDir& operator=(const ScopedCurrentDir&) = delete;
+
+private:
+    std::string old_;
+};

@@ -16,11 +16,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 
     // The picture fills its box, which at the dialog font's units is the
     // bitmap's own size.
-    picture_ = qobject_cast<QLabel*>(dialog.First(DialogControlResource::Kind::Icon));
-    if (!picture_) {
-        picture_ = new QLabel(this);
-        picture_->hide();
-    }
+    picture_ = dialog.Icon(this);
     picture_->setObjectName(QStringLiteral("picture"));
     picture_->setScaledContents(true);
     picture_->setPixmap(CIconPainter::AboutBitmap());

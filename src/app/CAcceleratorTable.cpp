@@ -69,15 +69,15 @@ std::vector<QKeyCombination> CAcceleratorTable::KeysOf(const AcceleratorResource
 CAcceleratorTable::CAcceleratorTable(const std::vector<AcceleratorResource>& resource)
 {
     for (const AcceleratorResource& accelerator : resource)
-        for (QKeyCombination keys : KeysOf(accelerator))
-            entries_.push_back({QKeySequence(keys), accelerator.id});
+        for (QKeyCombination key : KeysOf(accelerator))
+            entries_.push_back({key, accelerator.id});
 }
 
 std::optional<UINT> CAcceleratorTable::Find(QKeyCombination key) const
 {
     const QKeyCombination plain(key.keyboardModifiers() & ~Qt::KeypadModifier, key.key());
     for (const Entry& entry : entries_)
-        if (entry.keys.count() == 1 && entry.keys[0] == plain)
+        if (entry.key == plain)
             return entry.id;
     return std::nullopt;
 }

@@ -3,9 +3,9 @@
 // gets it, as accelerators are translated ahead of the controls.
 #pragma once
 
-#include "app/CMenuResources.h"
+#include "platform/CResourceScript.h"
 
-#include <QKeySequence>
+#include <QKeyCombination>
 #include <optional>
 #include <vector>
 
@@ -13,11 +13,6 @@ class QKeyEvent;
 
 class CAcceleratorTable {
 public:
-    struct Entry {
-        QKeySequence keys;
-        UINT id;
-    };
-
     explicit CAcceleratorTable(const std::vector<AcceleratorResource>& resource);
 
     // The Qt keys of an accelerator: one, or two for VK_RETURN (the main
@@ -29,8 +24,10 @@ public:
     std::optional<UINT> Find(QKeyCombination key) const;
     std::optional<UINT> Find(const QKeyEvent& event) const;
 
-    const std::vector<Entry>& Entries() const { return entries_; }
-
 private:
+    struct Entry {
+        QKeyCombination key;
+        UINT id;
+    };
     std::vector<Entry> entries_;
 };

@@ -5,7 +5,21 @@
 #include "platform/CMDIChildWnd.h"
 #include "platform/CView.h"
 
-CCommandRouter::CCommandRouter(std::function<CView*()> activeView, std::vector<Link> tail)
+#include <algorithm>
+
+namespace {
+
+// The commands the editor's document and view carry out without an update
+// handler of their own.
+constexpr UINT kDocumentCommands[] = {
+    cmd::kFileSave,  cmd::kFileSaveAs,       cmd::kSaveAsEuc, cmd::kSaveAsJis,  cmd::kSaveAsSjis,
+    cmd::kFilePrint, cmd::kFilePrintPreview, cmd::kEditUndo,  cmd::kEditCut,    cmd::kEditCopy,
+    cmd::kEditPaste, cmd::kEditSelectAll,    cmd::kEditFind,  cmd::kEditRepeat, cmd::kEditReplace,
+};
+
+} // namespace
+
+CCommandRouter::CCommandRouter(std::function<CView*()> activeView, std::vector<CCmdTarget*> tail)
     : activeView_(std::move(activeView)), tail_(std::move(tail))
 {
 }
@@ -21,8 +35,7 @@ std::vector<CCmdTarget*> CCommandRouter::Chain(CView* first) const
         if (CMDIChildWnd* frame = view->GetParentFrame())
             chain.push_back(frame);
     }
-    for (const Link& link : tail_)
-        chain.push_back(link.target);
+    chain.insert(chain.end(), tail_.begin(), tail_.end());
     return chain;
 }
 
@@ -30,18 +43,6 @@ bool CCommandRouter::Route(UINT id, CView* first) const
 {
     for (CCmdTarget* target : Chain(first))
         if (target->OnCommand(id))
-            return true;
-    return false;
-}
-
-bool CCommandRouter::CarriedOut(UINT id, CView* view) const
-{
-    // The editor's document and view carry out their own commands; the
-    // frame and the application say which ids they take.
-    if (view && view->GetDocument() && CMenuResources::IsDocumentCommand(id))
-        return true;
-    for (const Link& link : tail_)
-        if (link.carriesOut && link.carriesOut(id))
             return true;
     return false;
 }
@@ -55,6 +56,7 @@ CCmdUI CCommandRouter::State(UINT id, CView* first) const
             return ui;
     }
     CCmdUI ui(id);
-    ui.Enable(CarriedOut(id, view));
+    ui.Enable(view && view->GetDocument() &&
+              std::ranges::find(kDocumentCommands, id) != std::end(kDocumentCommands));
     return ui;
 }

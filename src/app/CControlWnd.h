@@ -1,15 +1,15 @@
-// The workspace bar: a dock on the frame's left, resizable and floatable,
-// with the project tree and the FTP browser on tabs along its bottom.
+// The workspace bar: a dock on the frame's left with the project tree and
+// the FTP browser on its tabs.
 #pragma once
 
-#include <QDockWidget>
+#include "app/CTabbedBar.h"
+
 #include <QSize>
 
 class CFtpView;
 class CProjectView;
-class QTabWidget;
 
-class CControlWnd : public QDockWidget {
+class CControlWnd : public CTabbedBar {
     Q_OBJECT
 public:
     static constexpr int kProjectTab = 0;
@@ -17,25 +17,15 @@ public:
 
     explicit CControlWnd(QWidget* parent = nullptr);
 
-    // Shows the page at the index (0 the project tree, 1 the FTP browser);
-    // any other index changes nothing.
-    void SelectTab(int index);
-
     // The size the bar takes when it is first docked.
     void SetInitialSize(QSize size) { initialSize_ = size; }
-    QSize sizeHint() const override;
+    QSize sizeHint() const override { return initialSize_; }
 
-    QTabWidget* Tabs() const { return tabs_; }
     CProjectView* ProjectView() const { return projectView_; }
     CFtpView* FtpView() const { return ftpView_; }
 
-    // The tabs' font: 10-point "ＭＳ　明朝", drawn by an installed Mincho
-    // face where that one is missing.
-    static QFont TabFont();
-
 private:
-    QTabWidget* tabs_ = nullptr;
-    CProjectView* projectView_ = nullptr;
-    CFtpView* ftpView_ = nullptr;
+    CProjectView* projectView_;
+    CFtpView* ftpView_;
     QSize initialSize_{200, 200};
 };

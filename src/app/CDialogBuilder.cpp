@@ -1,5 +1,7 @@
 #include "app/CDialogBuilder.h"
 
+#include "app/DialogUnits.h"
+#include "platform/CFaceSubstitution.h"
 #include "platform/ProgramResources.h"
 
 #include <QCheckBox>
@@ -22,7 +24,7 @@ QFont CDialogBuilder::Font() const
 {
     if (resource_.fontSize == 0)
         return DialogUnits::DialogFont();
-    return DialogUnits::DialogFont(QString::fromStdString(resource_.fontFace), resource_.fontSize);
+    return CFaceSubstitution::Font(QString::fromStdString(resource_.fontFace), resource_.fontSize);
 }
 
 void CDialogBuilder::Use(int id, Maker maker)
@@ -104,6 +106,15 @@ QWidget* CDialogBuilder::First(Kind kind) const
         if (resource_.controls[i].kind == kind)
             return widgets_[i];
     return nullptr;
+}
+
+QLabel* CDialogBuilder::Icon(QWidget* widget) const
+{
+    if (auto* icon = qobject_cast<QLabel*>(First(Kind::Icon)))
+        return icon;
+    auto* hidden = new QLabel(widget);
+    hidden->hide();
+    return hidden;
 }
 
 QWidget* CDialogBuilder::FindChild(const QWidget* dialog, int id)

@@ -6,7 +6,6 @@
 // class of its own asks for it by id before building.
 #pragma once
 
-#include "app/DialogUnits.h"
 #include "platform/CResourceScript.h"
 
 #include <QFont>
@@ -14,6 +13,8 @@
 #include <functional>
 #include <map>
 #include <vector>
+
+class QLabel;
 
 class CDialogBuilder {
 public:
@@ -28,8 +29,8 @@ public:
     // A template of the caller's, which must outlive the builder.
     explicit CDialogBuilder(const DialogResource& resource);
 
-    const DialogResource& Resource() const { return resource_; }
-    // The template's font (the program's dialog font when it names none).
+    // The template's font (the program's dialog font when it names none),
+    // drawn by an installed stand-in where its face is missing.
     QFont Font() const;
 
     // The control with the id is made by maker instead of the class its
@@ -47,6 +48,9 @@ public:
     const std::vector<QWidget*>& Widgets() const { return widgets_; }
     // The first control of a kind, nullptr without one.
     QWidget* First(DialogControlResource::Kind kind) const;
+    // The label of the template's first icon. A template without one gets a
+    // hidden label on the widget, so the dialog keeps its picture unseen.
+    QLabel* Icon(QWidget* widget) const;
 
     // The control with the id among the dialog's own children. A dialog
     // cannot work without the controls it asks for: a template that lacks

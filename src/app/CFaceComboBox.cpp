@@ -4,7 +4,6 @@
 
 #include <QAbstractItemView>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QSignalBlocker>
 
 namespace {

@@ -143,6 +143,12 @@ std::vector<CFaceComboBoxFaces::CFontItem> CFaceComboBoxFaces::Build(const std::
     return items;
 }
 
+const std::vector<CFaceComboBoxFaces::CFontItem>& CFaceComboBoxFaces::Installed()
+{
+    static const std::vector<CFontItem> items = Build(InstalledFamilies());
+    return items;
+}
+
 bool CFaceComboBoxFaces::SortsBefore(const QString& a, const QString& b)
 {
     if (int c = a.compare(b, Qt::CaseInsensitive); c != 0)

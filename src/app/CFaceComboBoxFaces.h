@@ -44,7 +44,9 @@ public:
     // With a Japanese family installed the well-known Windows Japanese faces
     // are added, mapped to it.
     static std::vector<CFontItem> Build(const std::vector<Family>& families);
-    static std::vector<CFontItem> Installed() { return Build(InstalledFamilies()); }
+    // The entries for the installed families. The font database stays as it
+    // was when the program started, so they are built once for the run.
+    static const std::vector<CFontItem>& Installed();
 
     // The order of the face list: without regard to case, then by case.
     static bool SortsBefore(const QString& a, const QString& b);

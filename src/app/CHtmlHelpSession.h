@@ -3,25 +3,19 @@
 // tells the user so.
 #pragma once
 
-#include <string>
-
 class QWidget;
 
 class CHtmlHelpSession {
 public:
     static constexpr const char* kHelpFile = "KESTRIX_HELP.chm";
 
-    explicit CHtmlHelpSession(QWidget* owner = nullptr, std::string helpFile = kHelpFile);
-
     void SetOwner(QWidget* owner) { owner_ = owner; }
     QWidget* Owner() const { return owner_; }
-    const std::string& HelpFile() const { return helpFile_; }
 
     // The manual's table of contents (the help menu's 操作説明). For now a
     // notice that the manual is not installed yet.
     void DisplayToc();
 
 private:
-    QWidget* owner_;
-    std::string helpFile_;
+    QWidget* owner_ = nullptr;
 };

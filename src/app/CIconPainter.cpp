@@ -5,7 +5,6 @@
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygon>
 
 namespace {

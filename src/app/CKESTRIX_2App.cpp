@@ -52,12 +52,7 @@ CKESTRIX_2App::~CKESTRIX_2App()
         // bars, which this object owns, leave the frame before it goes.
         docTemplate_->onDocumentCountChanged = nullptr;
         docTemplate_->CloseAllDocuments();
-        for (QDockWidget* bar :
-             {static_cast<QDockWidget*>(&controlWnd_), static_cast<QDockWidget*>(&debugBar_)}) {
-            mainFrame_->removeDockWidget(bar);
-            bar->setParent(nullptr);
-        }
-        mainFrame_.reset();
+        DestroyFrame();
     }
     SetHiveProblemHandler(nullptr);
     if (translator_)
@@ -95,18 +90,22 @@ bool CKESTRIX_2App::InitInstance()
     mainFrame_->setWindowIcon(QIcon(CIconPainter::ProgramIcon()));
     help_.SetOwner(mainFrame_.get());
     if (!mainFrame_->Create()) {
-        for (QDockWidget* bar :
-             {static_cast<QDockWidget*>(&controlWnd_), static_cast<QDockWidget*>(&debugBar_)}) {
-            mainFrame_->removeDockWidget(bar);
-            bar->setParent(nullptr);
-        }
-        mainFrame_.reset();
+        DestroyFrame();
         help_.SetOwner(nullptr);
         return false;
     }
     // The command line is not used: the program always starts empty.
     mainFrame_->show();
     return true;
+}
+
+void CKESTRIX_2App::DestroyFrame()
+{
+    for (QDockWidget* bar : std::initializer_list<QDockWidget*>{&controlWnd_, &debugBar_}) {
+        mainFrame_->removeDockWidget(bar);
+        bar->setParent(nullptr);
+    }
+    mainFrame_.reset();
 }
 
 void CKESTRIX_2App::SetProjectHost(ProjectHost* host)
@@ -137,8 +136,8 @@ void CKESTRIX_2App::RecentFilesChanged()
 
 bool CKESTRIX_2App::OnCommand(UINT id)
 {
-    if (id >= cmd::kFileRecent1 && id < cmd::kFileRecent1 + cmd::kRecentFileCount) {
-        OnOpenRecentFile(int(id - cmd::kFileRecent1));
+    if (const int index = cmd::RecentFileIndex(id); index >= 0) {
+        OnOpenRecentFile(index);
         return true;
     }
     switch (id) {
@@ -165,8 +164,8 @@ bool CKESTRIX_2App::OnCommand(UINT id)
 bool CKESTRIX_2App::OnUpdateCommand(CCmdUI& ui)
 {
     const UINT id = ui.Id();
-    if (id >= cmd::kFileRecent1 && id < cmd::kFileRecent1 + cmd::kRecentFileCount) {
-        ui.Enable(int(id - cmd::kFileRecent1) < recentFiles_.Count());
+    if (const int index = cmd::RecentFileIndex(id); index >= 0) {
+        ui.Enable(index < recentFiles_.Count());
         return true;
     }
     switch (id) {

@@ -36,7 +36,7 @@ public:
     // template and the main frame and shows it. False ends the program.
     bool InitInstance();
 
-    int OsFamily() const { return osFamily_; }
+    int OsFamily() const { return kOsFamily; }
     CSyntaxColorizer& Colorizer() { return colorizer_; }
     CControlWnd& ControlWnd() { return controlWnd_; }
     CDebugBar& DebugBar() { return debugBar_; }
@@ -69,9 +69,11 @@ private:
     void OnAppAbout();
     void OnSettings();
     void RecentFilesChanged();
+    // Takes the bars, which this object owns, out of the frame and destroys
+    // the frame.
+    void DestroyFrame();
 
     std::unique_ptr<QTranslator> translator_;
-    int osFamily_ = kOsFamily;
     CSyntaxColorizer colorizer_;
     CControlWnd controlWnd_;
     CDebugBar debugBar_;

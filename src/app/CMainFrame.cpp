@@ -5,12 +5,14 @@
 #include "app/CIconPainter.h"
 #include "app/CKESTRIX_2App.h"
 #include "app/CMenuBuilder.h"
+#include "app/CMenuResources.h"
 #include "editor/CSyntaxColorizer.h"
 #include "editor/CToolTipWindow.h"
 #include "platform/CDocument.h"
 #include "platform/CMDIChildWnd.h"
 #include "platform/CMultiDocTemplate.h"
 #include "platform/CView.h"
+#include "platform/ProgramResources.h"
 #include "platform/Sjis.h"
 #include "platform/UiService.h"
 
@@ -39,11 +41,11 @@ constexpr int kIdleUpdateMilliseconds = 250;
 
 } // namespace
 
-CMainFrame::CMainFrame(CKESTRIX_2App& app) : app_(app), accelerators_(CMenuResources::Accelerators())
+CMainFrame::CMainFrame(CKESTRIX_2App& app)
+    : app_(app), accelerators_(CMenuResources::Accelerators()),
+      router_([this] { return ActiveView(); }, {this, &app_})
 {
     setWindowTitle(sjis::ToUnicode(CMenuResources::String(CMenuResources::kMainFrameResource)));
-    router_ = std::make_unique<CCommandRouter>([this] { return ActiveView(); },
-                                               std::vector<CCommandRouter::Link>{{this, {}}, {&app_, {}}});
 }
 
 CMainFrame::~CMainFrame()
@@ -122,10 +124,10 @@ void CMainFrame::CreateMenus()
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    noDocumentMenu_ = CMenuBuilder::Build(CMenuResources::Menu(CMenuResources::kNoDocumentMenu), holder,
+    noDocumentMenu_ = CMenuBuilder::Build(ProgramResources::Menu(CMenuResources::kNoDocumentMenu), holder,
                                           onCommand, onUpdate);
-    documentMenu_ =
-        CMenuBuilder::Build(CMenuResources::Menu(CMenuResources::kDocumentMenu), holder, onCommand, onUpdate);
+    documentMenu_ = CMenuBuilder::Build(ProgramResources::Menu(CMenuResources::kDocumentMenu), holder,
+                                        onCommand, onUpdate);
     for (QMenuBar* bar : {noDocumentMenu_, documentMenu_}) {
         bar->setNativeMenuBar(false);
         layout->addWidget(bar);
@@ -145,10 +147,11 @@ void CMainFrame::CreateToolBar()
             toolBar_->addSeparator();
             continue;
         }
-        QAction* button = CMenuBuilder::MakeAction(id, sjis::ToUnicode(CMenuResources::ToolTip(id)), toolBar_,
-                                                   [this](UINT command) { RunAccelerator(command); });
+        const QString tip = sjis::ToUnicode(CMenuResources::ToolTip(id));
+        QAction* button =
+            CMenuBuilder::MakeAction(id, tip, toolBar_, [this](UINT command) { RunAccelerator(command); });
         button->setIcon(QIcon(CIconPainter::ToolBarButton(id)));
-        button->setToolTip(sjis::ToUnicode(CMenuResources::ToolTip(id)));
+        button->setToolTip(tip);
         toolBar_->addAction(button);
     }
     addToolBar(Qt::TopToolBarArea, toolBar_);
@@ -219,17 +222,17 @@ void CMainFrame::ActivateRemainingWindow()
 
 bool CMainFrame::SendCommand(UINT id)
 {
-    return router_->Route(id);
+    return router_.Route(id);
 }
 
 bool CMainFrame::SendCommandFrom(CView* view, UINT id)
 {
-    return router_->Route(id, view);
+    return router_.Route(id, view);
 }
 
 CCmdUI CMainFrame::CommandState(UINT id) const
 {
-    return router_->State(id);
+    return router_.State(id);
 }
 
 bool CMainFrame::RunAccelerator(UINT id)
@@ -274,9 +277,8 @@ void CMainFrame::UpdateMenu(QMenu* menu)
 
 bool CMainFrame::OnCommand(UINT id)
 {
-    if (id >= cmd::kFirstMdiChild && id < cmd::kFirstMdiChild + cmd::kMaxListedWindows) {
+    if (const int index = cmd::ListedWindowIndex(id); index >= 0) {
         const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
-        const qsizetype index = qsizetype(id - cmd::kFirstMdiChild);
         if (index < windows.size())
             mdiArea_->setActiveSubWindow(windows[index]);
         return true;
@@ -307,9 +309,8 @@ bool CMainFrame::OnCommand(UINT id)
 bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
 {
     const UINT id = ui.Id();
-    if (id >= cmd::kFirstMdiChild && id < cmd::kFirstMdiChild + cmd::kMaxListedWindows) {
+    if (const int index = cmd::ListedWindowIndex(id); index >= 0) {
         const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
-        const qsizetype index = qsizetype(id - cmd::kFirstMdiChild);
         ui.Enable(index < windows.size());
         ui.SetCheck(index < windows.size() && windows[index] == mdiArea_->currentSubWindow());
         return true;

@@ -13,7 +13,6 @@
 #include <QMainWindow>
 #include <QRect>
 #include <QSize>
-#include <memory>
 
 class CKESTRIX_2App;
 class CView;
@@ -92,7 +91,7 @@ private:
 
     CKESTRIX_2App& app_;
     CAcceleratorTable accelerators_;
-    std::unique_ptr<CCommandRouter> router_;
+    CCommandRouter router_;
     QMdiArea* mdiArea_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QMenuBar* noDocumentMenu_ = nullptr;

@@ -20,11 +20,6 @@ QString EscapeMnemonics(QString text)
     return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
-bool IsRecentFileId(UINT id)
-{
-    return id >= cmd::kFileRecent1 && id < cmd::kFileRecent1 + cmd::kRecentFileCount;
-}
-
 // Takes an item out of its menu. The action may be the one whose choice is
 // being carried out (a recent file that was just opened), so it is deleted
 // once control is back in the event loop.
@@ -33,6 +28,38 @@ void Discard(QMenu* menu, QAction* action)
     menu->removeAction(action);
     action->setParent(nullptr);
     action->deleteLater();
+}
+
+// The action of a command item, greyed or checked as the item says.
+QAction* MakeItem(const MenuItemResource& item, QObject* parent, const CMenuBuilder::CommandFn& onCommand)
+{
+    QAction* action = CMenuBuilder::MakeAction(item.id, Caption(item.caption), parent, onCommand);
+    if (item.grayed)
+        action->setEnabled(false);
+    if (item.checked) {
+        action->setCheckable(true);
+        action->setChecked(true);
+    }
+    return action;
+}
+
+// Adds the items to a menu bar or a pop-up; each pop-up calls onUpdate just
+// before it opens.
+template <typename Menu>
+void Fill(Menu* menu, const std::vector<MenuItemResource>& items, const CMenuBuilder::CommandFn& onCommand,
+          const CMenuBuilder::UpdateFn& onUpdate)
+{
+    for (const MenuItemResource& item : items) {
+        if (item.IsSeparator()) {
+            menu->addSeparator();
+        } else if (item.IsPopup()) {
+            QMenu* popup = menu->addMenu(Caption(item.caption));
+            Fill(popup, item.items, onCommand, onUpdate);
+            QObject::connect(popup, &QMenu::aboutToShow, popup, [popup, onUpdate] { onUpdate(popup); });
+        } else {
+            menu->addAction(MakeItem(item, menu, onCommand));
+        }
+    }
 }
 
 } // namespace
@@ -49,50 +76,12 @@ QAction* CMenuBuilder::MakeAction(UINT id, const QString& caption, QObject* pare
     return action;
 }
 
-QAction* CMenuBuilder::MakeItem(const MenuItemResource& item, QObject* parent, const CommandFn& onCommand)
-{
-    QAction* action = MakeAction(item.id, Caption(item.caption), parent, onCommand);
-    if (item.grayed)
-        action->setEnabled(false);
-    if (item.checked) {
-        action->setCheckable(true);
-        action->setChecked(true);
-    }
-    return action;
-}
-
-void CMenuBuilder::Fill(QMenu* menu, const std::vector<MenuItemResource>& items, const CommandFn& onCommand,
-                        const UpdateFn& onUpdate)
-{
-    for (const MenuItemResource& item : items) {
-        if (item.IsSeparator()) {
-            menu->addSeparator();
-        } else if (item.IsPopup()) {
-            QMenu* popup = menu->addMenu(Caption(item.caption));
-            Fill(popup, item.items, onCommand, onUpdate);
-        } else {
-            menu->addAction(MakeItem(item, menu, onCommand));
-        }
-    }
-    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, onUpdate] { onUpdate(menu); });
-}
-
 QMenuBar* CMenuBuilder::Build(const MenuResource& resource, QWidget* parent, const CommandFn& onCommand,
                               const UpdateFn& onUpdate)
 {
     auto* bar = new QMenuBar(parent);
     bar->setObjectName(QString::number(resource.id));
-    for (const MenuItemResource& item : resource.items) {
-        if (item.IsSeparator()) {
-            bar->addSeparator();
-        } else if (item.IsPopup()) {
-            auto* menu = new QMenu(Caption(item.caption), bar);
-            Fill(menu, item.items, onCommand, onUpdate);
-            bar->addMenu(menu);
-        } else {
-            bar->addAction(MakeItem(item, bar, onCommand));
-        }
-    }
+    Fill(bar, resource.items, onCommand, onUpdate);
     return bar;
 }
 
@@ -133,7 +122,7 @@ void CMenuBuilder::SetRecentFiles(QMenuBar* bar, const std::vector<std::string>&
     const QList<QAction*> actions = menu->actions();
     QAction* after = nullptr;
     for (qsizetype i = 0; i < actions.size(); ++i) {
-        if (IsRecentFileId(CommandId(actions[i]))) {
+        if (cmd::RecentFileIndex(CommandId(actions[i])) >= 0) {
             after = i + 1 < actions.size() ? actions[i + 1] : nullptr;
             Discard(menu, actions[i]);
         }

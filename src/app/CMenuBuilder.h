@@ -49,10 +49,4 @@ public:
     // "&1 title" ... with ids 0xFF00 ..., the active one checked.
     static void SetWindowList(QMenu* windowMenu, const std::vector<QString>& titles, int active,
                               const CommandFn& onCommand);
-
-private:
-    // The action of a command item, greyed or checked as the item says.
-    static QAction* MakeItem(const MenuItemResource& item, QObject* parent, const CommandFn& onCommand);
-    static void Fill(QMenu* menu, const std::vector<MenuItemResource>& items, const CommandFn& onCommand,
-                     const UpdateFn& onUpdate);
 };

@@ -3,23 +3,6 @@
 #include "platform/ProgramResources.h"
 #include "platform/Sjis.h"
 
-#include <algorithm>
-
-namespace {
-
-const std::vector<UINT> kDocumentCommands{
-    cmd::kFileSave,  cmd::kFileSaveAs,       cmd::kSaveAsEuc, cmd::kSaveAsJis,  cmd::kSaveAsSjis,
-    cmd::kFilePrint, cmd::kFilePrintPreview, cmd::kEditUndo,  cmd::kEditCut,    cmd::kEditCopy,
-    cmd::kEditPaste, cmd::kEditSelectAll,    cmd::kEditFind,  cmd::kEditRepeat, cmd::kEditReplace,
-};
-
-} // namespace
-
-const MenuResource& CMenuResources::Menu(UINT id)
-{
-    return ProgramResources::Menu(id);
-}
-
 const std::vector<AcceleratorResource>& CMenuResources::Accelerators()
 {
     return ProgramResources::Accelerators(kMainFrameResource);
@@ -51,9 +34,4 @@ std::string CMenuResources::ToolTip(UINT id)
 std::string CMenuResources::DocumentString()
 {
     return String(kDocumentMenu);
-}
-
-bool CMenuResources::IsDocumentCommand(UINT id)
-{
-    return std::find(kDocumentCommands.begin(), kDocumentCommands.end(), id) != kDocumentCommands.end();
 }

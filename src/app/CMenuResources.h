@@ -1,7 +1,7 @@
-// The program's menus, accelerator table, toolbar and strings, as the
-// resource script (src/res/kestrix.rc) has them: the main frame builds its
-// menu bars, keys and buttons from these, so every caption and command id
-// lives in the script.
+// The command ids and the main frame's resources in the resource script
+// (src/res/kestrix.rc): its accelerator table, toolbar and strings, the
+// strings in the code page the program works in. The menus themselves come
+// from ProgramResources::Menu with the ids below.
 #pragma once
 
 #include "platform/CResourceScript.h"
@@ -55,6 +55,17 @@ inline constexpr UINT kHelpContents = 32795;
 inline constexpr UINT kFirstMdiChild = 0xFF00;
 inline constexpr int kMaxListedWindows = 9;
 inline constexpr int kRecentFileCount = 4;
+
+// The place in its list of a recent file's command (0 for 57616) or of a
+// listed window's (0 for 0xFF00); -1 for any other command.
+constexpr int RecentFileIndex(UINT id)
+{
+    return id >= kFileRecent1 && id < kFileRecent1 + kRecentFileCount ? int(id - kFileRecent1) : -1;
+}
+constexpr int ListedWindowIndex(UINT id)
+{
+    return id >= kFirstMdiChild && id < kFirstMdiChild + kMaxListedWindows ? int(id - kFirstMdiChild) : -1;
+}
 } // namespace cmd
 
 class CMenuResources {
@@ -65,10 +76,7 @@ public:
     static constexpr UINT kMainFrameResource = 128;
     // The toolbar window's id, its object name.
     static constexpr UINT kToolBar = 0xE800;
-    static constexpr UINT kAboutDialog = 100;
 
-    // Menu 128 (no document open) or 129 (a document open).
-    static const MenuResource& Menu(UINT id);
     static const std::vector<AcceleratorResource>& Accelerators();
     // The toolbar's buttons in order; 0 is a separator.
     static const std::vector<UINT>& ToolBarButtons();
@@ -81,9 +89,4 @@ public:
     static std::string ToolTip(UINT id);
     // The document template's string (resource 129), code page 932.
     static std::string DocumentString();
-
-    // The commands the editor's document and view carry out themselves: an
-    // item of these is enabled while a document window is active, unless an
-    // update handler says otherwise.
-    static bool IsDocumentCommand(UINT id);
 };

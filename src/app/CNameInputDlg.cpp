@@ -8,6 +8,25 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <algorithm>
+
+namespace {
+
+// Why a name (code page 932) is refused, as the user is told (code page
+// 932); empty when it is accepted. A name must not be empty and must be
+// single-byte characters only (half-width katakana are single bytes).
+std::string Refusal(const std::string& name, int mode)
+{
+    if (name.empty())
+        return sjis::FromUtf8(mode == CNameInputDlg::kFileMode ? "ファイル名が無効です"
+                                                               : "ディレクトリ名が無効です");
+    if (std::any_of(name.begin(), name.end(),
+                    [](char c) { return sjis::IsLeadByte(static_cast<unsigned char>(c)); }))
+        return sjis::FromUtf8("入力名に2バイト文字列が使われています。");
+    return {};
+}
+
+} // namespace
 
 CNameInputDlg::CNameInputDlg(QWidget* parent) : QDialog(parent)
 {
@@ -16,12 +35,7 @@ CNameInputDlg::CNameInputDlg(QWidget* parent) : QDialog(parent)
     dialog.Build(this);
     edit_ = CDialogBuilder::Find<QLineEdit>(this, 1000);
     prompt_ = CDialogBuilder::Find<QLabel>(this, 1001);
-    icon_ = qobject_cast<QLabel*>(dialog.First(DialogControlResource::Kind::Icon));
-    if (!icon_) {
-        // A template without the icon: the mode's picture is kept, unseen.
-        icon_ = new QLabel(this);
-        icon_->hide();
-    }
+    icon_ = dialog.Icon(this);
     icon_->setAlignment(Qt::AlignCenter);
     icon_->setPixmap(style()->standardIcon(QStyle::SP_DirIcon).pixmap(32));
 
@@ -59,7 +73,7 @@ void CNameInputDlg::KeepCodePage932()
 void CNameInputDlg::OnOK()
 {
     name_ = sjis::FromUnicode(edit_->text());
-    const std::string refusal = CNameInputDlgRules::Refusal(name_, mode_);
+    const std::string refusal = Refusal(name_, mode_);
     if (!refusal.empty()) {
         MessageBox(this, refusal, sjis::FromUtf8("通知"), MB_OK);
         edit_->setFocus();

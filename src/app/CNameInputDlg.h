@@ -2,7 +2,6 @@
 // one with double-byte characters, telling the user why, and stays open.
 #pragma once
 
-#include "app/CNameInputDlgRules.h"
 #include "platform/WinTypes.h"
 
 #include <QDialog>
@@ -16,8 +15,8 @@ class CNameInputDlg : public QDialog {
 public:
     // The dialog's template in the resource script.
     static constexpr UINT kDialogId = 140;
-    static constexpr int kFileMode = CNameInputDlgRules::kFileMode;
-    static constexpr int kDirectoryMode = CNameInputDlgRules::kDirectoryMode;
+    static constexpr int kFileMode = 0;
+    static constexpr int kDirectoryMode = 1;
 
     explicit CNameInputDlg(QWidget* parent = nullptr);
 

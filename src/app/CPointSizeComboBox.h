@@ -22,7 +22,6 @@ public:
     // with its text is selected, or the text is set. The size is remembered
     // as the last one shown.
     void ShowSizeTwips(int twips);
-    int LastSizeTwips() const { return lastTwips_; }
 
     // Rebuilds the list for the face in the face box and shows the size.
     void RefreshSizes();

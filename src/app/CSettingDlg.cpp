@@ -1,12 +1,11 @@
 #include "app/CSettingDlg.h"
 
-#include "app/CAppPathPage.h"
 #include "app/CColorSwatch.h"
 #include "app/CDialogBuilder.h"
 #include "app/CFaceComboBox.h"
 #include "app/CPointSizeComboBox.h"
+#include "app/CSettingPage.h"
 #include "app/CTabPageCtrl.h"
-#include "app/CWebServerPage.h"
 #include "platform/Sjis.h"
 #include "platform/UiService.h"
 
@@ -18,6 +17,38 @@ namespace {
 
 // The face box takes at most a face name's worth of characters.
 constexpr int kFaceLimit = 32;
+
+using Texts = CSettingPage::Texts;
+
+// The first page: the paths of the HTML editor and of the Perl interpreter.
+CSettingPage* AppPathPage()
+{
+    return new CSettingPage(
+        137,
+        {{1020, 1022, "HTML編集アプリケーションの選択"}, {1021, 1023, "ActivePerl（Perl.exe）パスの選択"}},
+        [] {
+            const settings::AppPaths paths = settings::LoadAppPaths();
+            return Texts{paths.htmlApp, paths.perlApp};
+        },
+        [](const Texts& texts) {
+            return settings::SaveAppPaths({texts[0], texts[1]});
+        });
+}
+
+// The second page: the local web server the preview runs scripts through,
+// its document root and the address it answers on.
+CSettingPage* WebServerPage()
+{
+    return new CSettingPage(
+        134, {{1015, 1018, "Webサーバーアプリケーションの選択"}, {1016, 1019}, {1017}},
+        [] {
+            const settings::WebServerSettings web = settings::LoadWebServerSettings();
+            return Texts{web.webApp, web.rootDir, web.localhostIp};
+        },
+        [](const Texts& texts) {
+            return settings::SaveWebServerSettings({texts[0], texts[1], texts[2]});
+        });
+}
 
 } // namespace
 
@@ -49,7 +80,7 @@ void CSettingDlg::CreateControls()
     password_ = CDialogBuilder::Find<QLineEdit>(this, 1031);
 
     tabs_ = CDialogBuilder::Find<CTabPageCtrl>(this, 1032);
-    for (CSettingPage* page : std::initializer_list<CSettingPage*>{new CAppPathPage, new CWebServerPage})
+    for (CSettingPage* page : {AppPathPage(), WebServerPage()})
         tabs_->AddPage(page, page->windowTitle());
 
     connect(CDialogBuilder::Find<QPushButton>(this, IDOK), &QPushButton::clicked, this, &CSettingDlg::OnOK);
@@ -113,15 +144,10 @@ void CSettingDlg::OnOK()
                                       sjis::FromUnicode(password_->text())});
     // The pages in tab order; a page that fails has told the user already,
     // and the pages after it are not written.
-    bool pagesSaved = true;
-    if (code == 0) {
-        for (CSettingPage* page : tabs_->Pages()) {
-            if (!page->Save()) {
-                pagesSaved = false;
-                break;
-            }
-        }
-    }
+    const std::vector<CSettingPage*>& pages = tabs_->Pages();
+    bool pagesSaved = code == 0;
+    for (std::size_t i = 0; pagesSaved && i < pages.size(); ++i)
+        pagesSaved = pages[i]->Save();
     if (code != 0)
         MessageBox(this, SystemErrorText(code), "Error", MB_OK);
     else if (pagesSaved)

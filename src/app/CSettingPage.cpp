@@ -6,6 +6,7 @@
 #include "platform/UiService.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace {
 
@@ -22,9 +23,41 @@ CSettingPage::CSettingPage(QWidget* parent) : QWidget(parent)
     setFixedSize(DialogUnits().Size(kWidth, kHeight));
 }
 
-CSettingPage::CSettingPage(UINT dialogId, QWidget* parent) : QWidget(parent)
+CSettingPage::CSettingPage(UINT dialogId, const std::vector<Field>& fields, Loader load, Saver save,
+                           QWidget* parent)
+    : QWidget(parent), load_(std::move(load)), save_(std::move(save))
 {
     CDialogBuilder(dialogId).Build(this);
+    for (const Field& field : fields) {
+        QLineEdit* edit = CDialogBuilder::Find<QLineEdit>(this, field.edit);
+        edits_.push_back(edit);
+        if (!field.browse)
+            continue;
+        connect(CDialogBuilder::Find<QPushButton>(this, field.browse), &QPushButton::clicked, this,
+                [this, edit, title = field.programTitle] {
+                    if (title)
+                        BrowseForProgram(edit, title);
+                    else
+                        BrowseForFolder(edit);
+                });
+    }
+}
+
+void CSettingPage::Load()
+{
+    if (!load_)
+        return;
+    const Texts texts = load_();
+    for (std::size_t i = 0; i < edits_.size() && i < texts.size(); ++i)
+        edits_[i]->setText(sjis::ToUnicode(texts[i]));
+}
+
+DWORD CSettingPage::Write()
+{
+    Texts texts;
+    for (const QLineEdit* edit : edits_)
+        texts.push_back(sjis::FromUnicode(edit->text()));
+    return save_ ? save_(texts) : 0;
 }
 
 bool CSettingPage::Save()
@@ -43,7 +76,7 @@ void CSettingPage::BrowseForProgram(QLineEdit* edit, const char* titleUtf8)
     request.owner = this;
     request.title = sjis::FromUtf8(titleUtf8);
     request.filter = sjis::FromUtf8("EXE (*.exe)|*.exe|すべてのファイル|*||");
-    request.initialName = Text(edit);
+    request.initialName = sjis::FromUnicode(edit->text());
     request.flags = OFN_HIDEREADONLY;
     if (std::optional<std::string> path = UiService::Current().FileDialog(request))
         edit->setText(FromLocalPath(*path));
@@ -53,14 +86,4 @@ void CSettingPage::BrowseForFolder(QLineEdit* edit)
 {
     if (std::optional<std::string> path = UiService::Current().BrowseForFolder(this, std::string()))
         edit->setText(FromLocalPath(*path));
-}
-
-std::string CSettingPage::Text(const QLineEdit* edit)
-{
-    return sjis::FromUnicode(edit->text());
-}
-
-void CSettingPage::SetText(QLineEdit* edit, const std::string& cp932)
-{
-    edit->setText(sjis::ToUnicode(cp932));
 }

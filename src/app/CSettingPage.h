@@ -5,31 +5,49 @@
 #include "platform/WinTypes.h"
 
 #include <QWidget>
+#include <functional>
 #include <string>
+#include <vector>
 
 class QLineEdit;
 
 class CSettingPage : public QWidget {
     Q_OBJECT
 public:
+    // One text field of a page: its edit and, where it has one, the button
+    // that browses for a program (the open dialog taking the title, UTF-8)
+    // or, without a title, for a folder.
+    struct Field {
+        int edit;
+        int browse = 0;
+        const char* programTitle = nullptr;
+    };
+    // The fields' texts in the fields' order, code page 932.
+    using Texts = std::vector<std::string>;
+    using Loader = std::function<Texts()>;
+    // Writes the texts; 0 or the error code.
+    using Saver = std::function<DWORD(const Texts&)>;
+
     // An empty page of the settings pages' size, 275 x 53 dialog units.
     static constexpr int kWidth = 275;
     static constexpr int kHeight = 53;
     explicit CSettingPage(QWidget* parent = nullptr);
-    // A page laid out from its dialog template; the template's caption is
-    // the page's title, which its tab shows.
-    explicit CSettingPage(UINT dialogId, QWidget* parent = nullptr);
+    // A page of text fields laid out from its dialog template; the
+    // template's caption is the page's title, which its tab shows.
+    CSettingPage(UINT dialogId, const std::vector<Field>& fields, Loader load, Saver save,
+                 QWidget* parent = nullptr);
 
     // Shows the stored values.
-    virtual void Load() = 0;
+    virtual void Load();
     // Writes the shown values. A failure is told to the user here, with the
     // system's text for it, and gives false.
     bool Save();
 
 protected:
     // Writes the values; 0 or the error code.
-    virtual DWORD Write() = 0;
+    virtual DWORD Write();
 
+private:
     // A file chosen in an open dialog goes into the edit; a cancelled dialog
     // leaves it as it was. Programs are looked for as "*.exe" first, but any
     // file may be chosen: on this system programs have no extension.
@@ -37,7 +55,7 @@ protected:
     // The same for a folder.
     void BrowseForFolder(QLineEdit* edit);
 
-    // Edit texts as the settings hold them (code page 932), and back.
-    static std::string Text(const QLineEdit* edit);
-    static void SetText(QLineEdit* edit, const std::string& cp932);
+    std::vector<QLineEdit*> edits_;
+    Loader load_;
+    Saver save_;
 };

@@ -25,11 +25,6 @@ int CTabPageCtrl::AddPage(CSettingPage* page, const QString& title)
     return index;
 }
 
-int CTabPageCtrl::CurrentIndex() const
-{
-    return tabBar_->currentIndex();
-}
-
 void CTabPageCtrl::SetCurrentIndex(int index)
 {
     tabBar_->setCurrentIndex(index);

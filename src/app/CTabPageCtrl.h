@@ -18,7 +18,6 @@ public:
 
     const std::vector<CSettingPage*>& Pages() const { return pages_; }
     QTabBar* TabBar() const { return tabBar_; }
-    int CurrentIndex() const;
     void SetCurrentIndex(int index);
 
     // Where the pages sit: centred in the area above the tabs (at the top

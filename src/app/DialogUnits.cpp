@@ -2,7 +2,6 @@
 
 #include "platform/CFaceSubstitution.h"
 
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QWidget>
 #include <algorithm>
@@ -34,12 +33,7 @@ DialogUnits::DialogUnits(const QFont& font)
 
 QFont DialogUnits::DialogFont()
 {
-    return DialogFont(QStringLiteral(u"ＭＳ Ｐゴシック"), 9);
-}
-
-QFont DialogUnits::DialogFont(const QString& face, int pointSize)
-{
-    return CFaceSubstitution::Font(face, pointSize);
+    return CFaceSubstitution::Font(QStringLiteral(u"ＭＳ Ｐゴシック"), 9);
 }
 
 int DialogUnits::X(int units) const

@@ -20,12 +20,6 @@ public:
     // Japanese family that stands in for it when the face itself is not
     // installed.
     static QFont DialogFont();
-    // A dialog template's font, with the same stand-in when its face is not
-    // installed.
-    static QFont DialogFont(const QString& face, int pointSize);
-
-    int BaseX() const { return baseX_; }
-    int BaseY() const { return baseY_; }
 
     int X(int units) const;
     int Y(int units) const;

@@ -1,18 +1,34 @@
 #include "editor/CColorStreamBuilder.h"
 
+#include "platform/HexDigit.h"
 #include "platform/Sjis.h"
 
 #include <vector>
 
 namespace {
 
-constexpr char kHex[] = "0123456789abcdef";
-
-void AppendHexEscape(std::string& out, unsigned char byte)
+void AppendHexEscape(std::string& out, char c)
 {
+    const auto byte = static_cast<unsigned char>(c);
     out += "\\'";
-    out += kHex[byte >> 4];
-    out += kHex[byte & 0xF];
+    out += HexDigitChar(byte >> 4);
+    out += HexDigitChar(byte & 0xF);
+}
+
+// Writes the double-byte character at text[at] as two escapes and returns
+// where the next character starts; a lead byte that ends the text is written
+// alone.
+std::size_t AppendEscapedCharacter(std::string& out, std::string_view text, std::size_t at)
+{
+    AppendHexEscape(out, text[at]);
+    if (at + 1 < text.size())
+        AppendHexEscape(out, text[at + 1]);
+    return at + 2;
+}
+
+bool IsLead(char c)
+{
+    return sjis::IsLeadByte(static_cast<unsigned char>(c));
 }
 
 void AppendColor(std::string& out, COLORREF color)
@@ -30,16 +46,11 @@ CColorStreamBuilder::CColorStreamBuilder(const ColorStreamFont& font, const Comm
 
 void CColorStreamBuilder::AppendEscapedFace(std::string& out, std::string_view face)
 {
-    for (std::size_t i = 0; i < face.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(face[i]);
-        if (sjis::IsLeadByte(c)) {
-            AppendHexEscape(out, c);
-            if (i + 1 >= face.size())
-                break; // a lead byte at the end is written alone
-            AppendHexEscape(out, static_cast<unsigned char>(face[++i]));
-        } else {
-            out += char(c);
-        }
+    for (std::size_t i = 0; i < face.size();) {
+        if (IsLead(face[i]))
+            i = AppendEscapedCharacter(out, face, i);
+        else
+            out += face[i++];
     }
 }
 
@@ -90,7 +101,7 @@ void CColorStreamBuilder::MarkLine(std::string_view line)
         if (trail) {
             trail = false;
             marked_ += c;
-        } else if (sjis::IsLeadByte(static_cast<unsigned char>(c))) {
+        } else if (IsLead(c)) {
             trail = true;
             marked_ += c;
         } else if (c == '{') {
@@ -115,20 +126,15 @@ void CColorStreamBuilder::AppendDoubleByteConverted(std::string_view marked)
     std::size_t i = 0;
     while (i < n) {
         std::size_t plain = i;
-        while (plain < n && !sjis::IsLeadByte(static_cast<unsigned char>(marked[plain])))
+        while (plain < n && !IsLead(marked[plain]))
             ++plain;
         stream_.append(marked.substr(i, plain - i));
         i = plain;
         if (i >= n)
             break;
         stream_ += "\\f1 ";
-        while (i < n && sjis::IsLeadByte(static_cast<unsigned char>(marked[i]))) {
-            AppendHexEscape(stream_, static_cast<unsigned char>(marked[i]));
-            if (i + 1 >= n)
-                return; // a lead byte that ends the line is written alone
-            AppendHexEscape(stream_, static_cast<unsigned char>(marked[i + 1]));
-            i += 2;
-        }
+        while (i < n && IsLead(marked[i]))
+            i = AppendEscapedCharacter(stream_, marked, i);
         if (i < n)
             stream_ += " \\f0 ";
     }

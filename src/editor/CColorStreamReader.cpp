@@ -14,6 +14,16 @@ constexpr std::string_view kViewStart = "}\\par\\viewkind4\\uc1\\pard\\lang1041\
 // "ＭＳ ゴシック", the face of the double-byte runs.
 constexpr std::string_view kJapaneseFace = "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e";
 
+// The byte the escape \'hh at s[at] stands for; -1 when the escape runs
+// past end or is no such escape.
+int EscapedByte(std::string_view s, std::size_t at, std::size_t end)
+{
+    if (at + 3 > end || s[at + 1] != '\'')
+        return -1;
+    const int hi = HexDigitValue(s[at + 2]), lo = HexDigitValue(s[at + 3]);
+    return hi < 0 || lo < 0 ? -1 : hi * 16 + lo;
+}
+
 // A small cursor over the stream that fails softly.
 struct Cursor {
     std::string_view s;
@@ -68,12 +78,10 @@ std::optional<Header> ReadHeader(std::string_view stream)
         return std::nullopt;
     for (std::size_t i = c.p; i < faceEnd;) {
         if (stream[i] == '\\') {
-            if (i + 3 >= faceEnd + 1 || stream[i + 1] != '\'')
+            const int byte = EscapedByte(stream, i, faceEnd);
+            if (byte < 0)
                 return std::nullopt;
-            int hi = HexDigitValue(stream[i + 2]), lo = HexDigitValue(stream[i + 3]);
-            if (hi < 0 || lo < 0)
-                return std::nullopt;
-            h.face += char(hi * 16 + lo);
+            h.face += char(byte);
             i += 4;
         } else {
             h.face += stream[i++];
@@ -112,12 +120,10 @@ public:
                     text_ += n;
                     p += 2;
                 } else if (n == '\'') {
-                    if (p + 3 >= end + 1)
+                    const int byte = EscapedByte(s, p, end);
+                    if (byte < 0)
                         return std::nullopt;
-                    int hi = HexDigitValue(s[p + 2]), lo = HexDigitValue(s[p + 3]);
-                    if (hi < 0 || lo < 0)
-                        return std::nullopt;
-                    text_ += char(hi * 16 + lo);
+                    text_ += char(byte);
                     p += 4;
                 } else if (at("\\f1 ")) {
                     SetFont(1);
@@ -186,15 +192,10 @@ private:
         run.charSet = font_ == 0 ? header_.charSet : BYTE(128);
         run.halfPoints = header_.halfPoints;
         // A run of the same look as the last one continues it.
-        if (!runs_.empty()) {
-            RtfRun& last = runs_.back();
-            if (last.hasColor == run.hasColor && last.color == run.color && last.face == run.face &&
-                last.charSet == run.charSet) {
-                last.text += run.text;
-                return;
-            }
-        }
-        runs_.push_back(std::move(run));
+        if (!runs_.empty() && runs_.back().SameFormat(run))
+            runs_.back().text += run.text;
+        else
+            runs_.push_back(std::move(run));
     }
     void SetColor(int color)
     {

@@ -15,24 +15,13 @@
 namespace {
 
 // The text a key puts into the control, or an empty string when the key
-// types nothing: a line break for the keys that make one, otherwise the test
-// the control applies to typed text.
+// types nothing: a line break for the keys that make one, otherwise the text
+// of a key the control takes as typing.
 QString TypedText(const QKeyEvent& key)
 {
     if (key.matches(QKeySequence::InsertParagraphSeparator) || key.matches(QKeySequence::InsertLineSeparator))
         return QStringLiteral("\n");
-    const QString produced = key.text();
-    if (produced.isEmpty())
-        return {};
-    const QChar c = produced.front();
-    if (c.category() == QChar::Other_Format)
-        return produced;
-    const Qt::KeyboardModifiers mods = key.modifiers();
-    if (mods == Qt::ControlModifier || mods == (Qt::ShiftModifier | Qt::ControlModifier))
-        return {};
-    const bool types = c.isPrint() || c.category() == QChar::Other_PrivateUse || c == u'\t' ||
-                       (c.isHighSurrogate() && produced.size() > 1 && produced[1].isLowSurrogate());
-    return types ? produced : QString();
+    return CRichEditCtrl::InsertsText(&key) ? key.text() : QString();
 }
 
 // The text a paste puts in, with line breaks as the control makes them.

@@ -38,7 +38,6 @@ public:
     long Start() const { return start_; }
     long End() const { return end_; }
     const std::string& Text() const { return text_; }
-    CRichEditCtrl* Control() const { return control_; }
     bool CanUndo() const { return kind_ != kNothing; }
 
     // Called before the control handles a key: key is the Qt::Key, produced

@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -106,15 +105,6 @@ std::string LoneCrsAsLineFeeds(std::string_view bytes)
     return out;
 }
 
-const char* NkfOptionFor(NkfCode code)
-{
-    switch (code) {
-    case NkfCode::Jis: return "j";
-    case NkfCode::Euc: return "e";
-    default: return "s";
-    }
-}
-
 } // namespace
 
 CKESTRIX_2Doc::CKESTRIX_2Doc(EditorContext& context) : context_(context) {}
@@ -142,11 +132,7 @@ void CKESTRIX_2Doc::SetModifiedFlag(bool modified)
 
 bool CKESTRIX_2Doc::OnNewDocument()
 {
-    rtf_ = false;
-    storedPath_.clear();
-    damagedPath_.clear();
-    lineBreak_ = "\n";
-    finalBreak_ = false;
+    ForgetFile();
     return CDocument::OnNewDocument();
 }
 
@@ -185,6 +171,25 @@ void CKESTRIX_2Doc::TakeLineBreaks(std::string_view bytes)
         lineBreak_ = crlf == most ? "\r\n" : lf == most ? "\n" : "\r";
 }
 
+void CKESTRIX_2Doc::ForgetFile()
+{
+    rtf_ = false;
+    storedPath_.clear();
+    damagedPath_.clear();
+    lineBreak_ = "\n";
+    finalBreak_ = false;
+}
+
+bool CKESTRIX_2Doc::Write(const std::string& path, std::string_view bytes) const
+{
+    std::string error;
+    if (CSafeFileWriter::Write(path, bytes, error))
+        return true;
+    MessageBox(View(), Shown(path) + "\n" + J("に保存できませんでした。") + "\n" + error, "Error",
+               MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
 bool CKESTRIX_2Doc::Refuse(const std::string& path, const char* utf8Reason) const
 {
     MessageBox(View(), J(utf8Reason) + "\n" + Shown(path), J("通知"), MB_OK | MB_ICONEXCLAMATION);
@@ -221,11 +226,8 @@ bool CKESTRIX_2Doc::OnOpenDocument(const std::string& path)
             view->StreamIn(StreamFormat::Text, std::string_view());
             return Refuse(path, tooLarge);
         }
+        ForgetFile();
         rtf_ = true;
-        storedPath_.clear();
-        damagedPath_.clear();
-        lineBreak_ = "\n";
-        finalBreak_ = false;
         return CDocument::OnOpenDocument(path);
     }
 
@@ -249,7 +251,7 @@ bool CKESTRIX_2Doc::OnOpenDocument(const std::string& path)
     const bool recoded = !converted && !damaged && ByteIndex::Encode(ByteIndex::Decode(bytes)) != bytes;
 
     CLineReader reader(source);
-    engine.BuildFromPlainText(*view, reader);
+    engine.BuildFromPlainText(*view, reader, converted);
     if (view->GetTextLength() > limit) {
         view->StreamIn(StreamFormat::Text, std::string_view());
         return Refuse(path, tooLarge);
@@ -328,13 +330,8 @@ bool CKESTRIX_2Doc::OnSaveDocument(const std::string& path)
                    J("通知"), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    const std::string bytes = rtf_ ? view->StreamOut(StreamFormat::Rtf) : PlainText();
-    std::string error;
-    if (!CSafeFileWriter::Write(target, bytes, error)) {
-        MessageBox(view, Shown(target) + "\n" + J("に保存できませんでした。") + "\n" + error, "Error",
-                   MB_OK | MB_ICONEXCLAMATION);
+    if (!Write(target, rtf_ ? view->StreamOut(StreamFormat::Rtf) : PlainText()))
         return false;
-    }
     if (!rtf_)
         storedPath_ = target;
     if (!damagedPath_.empty()) {
@@ -351,6 +348,7 @@ bool CKESTRIX_2Doc::SaveConverted(int kind, const std::string& path)
     CKESTRIX_2View* view = View();
     if (!view || path.empty())
         return false;
+    // The converter's options by code: NkfCode's order, which is also kind's.
     static constexpr const char* kOptions[] = {"s", "j", "e"};
     const std::string text = PlainText();
     // The option is set as the converter has always been driven; the text
@@ -360,15 +358,8 @@ bool CKESTRIX_2Doc::SaveConverted(int kind, const std::string& path)
     const NkfCode previous = NkfOutputCode();
     SetNkfOption(kOptions[std::clamp(kind, 0, 2)]);
     const std::string converted = NkfConvertFrom(text, NkfInput::ShiftJis, NkfOutputCode());
-    SetNkfOption(NkfOptionFor(previous));
-
-    std::string error;
-    if (!CSafeFileWriter::Write(path, converted, error)) {
-        MessageBox(view, Shown(path) + "\n" + J("に保存できませんでした。") + "\n" + error, "Error",
-                   MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    return true;
+    SetNkfOption(kOptions[int(previous)]);
+    return Write(path, converted);
 }
 
 bool CKESTRIX_2Doc::OnCommand(UINT id)

@@ -35,10 +35,8 @@ public:
 
     CKESTRIX_2View* View() const;
 
-    // The line break the script is saved with ("\n", "\r\n" or "\r") and
-    // whether its last line ends with one.
+    // The line break the script is saved with ("\n", "\r\n" or "\r").
     const std::string& LineBreak() const { return lineBreak_; }
-    bool EndsWithLineBreak() const { return finalBreak_; }
 
 private:
     // The script's text as a plain file: the control's lines joined by the
@@ -48,12 +46,17 @@ private:
     void TakeLineBreaks(std::string_view bytes);
     // Tells the user why a file cannot be opened; always false.
     bool Refuse(const std::string& path, const char* utf8Reason) const;
+    // Back to a script of no file: plain text with line feeds.
+    void ForgetFile();
+    // Writes a whole file safely; tells the user and returns false when it
+    // cannot.
+    bool Write(const std::string& path, std::string_view bytes) const;
 
     EditorContext& context_;
     bool rtf_ = false;
     std::string storedPath_;
     std::string lineBreak_ = "\n";
-    bool finalBreak_ = false;
+    bool finalBreak_ = false; // the last line ends with a line break
     // A file that held bytes Shift-JIS does not define is shown read-only
     // and never written over: its path.
     std::string damagedPath_;

@@ -1,11 +1,11 @@
 #include "editor/CKESTRIX_2View.h"
 
 #include "editor/CEditUndoRecord.h"
-#include "platform/CFaceSubstitution.h"
 #include "editor/CFindReplaceDialog.h"
 #include "editor/CKESTRIX_2Doc.h"
 #include "editor/CSyntaxColorizer.h"
 #include "platform/CDocument.h"
+#include "platform/CFaceSubstitution.h"
 #include "platform/CMDIChildWnd.h"
 #include "platform/ProgramResources.h"
 #include "platform/SettingsStore.h"
@@ -65,6 +65,11 @@ std::string CutToBytes(const std::string& text, std::size_t max)
         end += width;
     }
     return text.substr(0, std::min(end, text.size()));
+}
+
+void SayNotFound(QWidget* owner, const std::string& what)
+{
+    MessageBox(owner, J("「") + what + J("」が見つかりません。"), "KESTRIX_2", MB_OK | MB_ICONINFORMATION);
 }
 
 } // namespace
@@ -162,42 +167,11 @@ void CKESTRIX_2View::keyPressEvent(QKeyEvent* event)
         QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfWord, QKeySequence::DeleteEndOfLine,
         QKeySequence::DeleteCompleteLine};
     for (QKeySequence::StandardKey deletes : kStretchDeletes) {
-        if (!event->matches(deletes))
-            continue;
-        event->accept();
-        if (isReadOnly())
+        if (event->matches(deletes)) {
+            event->accept();
+            DeleteStretch(deletes);
             return;
-        QTextCursor c = textCursor();
-        if (!c.hasSelection()) {
-            switch (deletes) {
-            case QKeySequence::DeleteStartOfWord:
-                c.movePosition(QTextCursor::PreviousWord, QTextCursor::KeepAnchor);
-                break;
-            case QKeySequence::DeleteEndOfWord:
-                c.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
-                break;
-            case QKeySequence::DeleteEndOfLine:
-                if (!c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor) || !c.hasSelection())
-                    c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
-                break;
-            default:
-                c.movePosition(QTextCursor::StartOfBlock);
-                c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-                break;
-            }
-            setTextCursor(c);
         }
-        if (!textCursor().hasSelection())
-            return;
-        undo_->NoteKeyDown(Qt::Key_Delete, QString());
-        CRichEditCtrl::Clear();
-        const bool wasModified = GetModify();
-        context_.colorizer.SetColors(commandColor_, commentColor_);
-        context_.colorizer.RecolorCaretLine(this, kDeleteKeyCode);
-        context_.hooks.RescanSubs(this, FrameTitle());
-        if (!wasModified)
-            SetModify(false);
-        return;
     }
 
     const int key = event->key();
@@ -217,17 +191,55 @@ void CKESTRIX_2View::keyPressEvent(QKeyEvent* event)
     AfterTypedCharacter(ch);
 }
 
+void CKESTRIX_2View::DeleteStretch(QKeySequence::StandardKey deletes)
+{
+    if (isReadOnly())
+        return;
+    QTextCursor c = textCursor();
+    if (!c.hasSelection()) {
+        switch (deletes) {
+        case QKeySequence::DeleteStartOfWord:
+            c.movePosition(QTextCursor::PreviousWord, QTextCursor::KeepAnchor);
+            break;
+        case QKeySequence::DeleteEndOfWord:
+            c.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
+            break;
+        case QKeySequence::DeleteEndOfLine:
+            if (!c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor) || !c.hasSelection())
+                c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            break;
+        default:
+            c.movePosition(QTextCursor::StartOfBlock);
+            c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+            break;
+        }
+        setTextCursor(c);
+    }
+    if (!textCursor().hasSelection())
+        return;
+    undo_->NoteKeyDown(Qt::Key_Delete, QString());
+    CRichEditCtrl::Clear();
+    RecolorAfterKey(kDeleteKeyCode);
+}
+
+void CKESTRIX_2View::RecolorAfterKey(int key)
+{
+    const bool wasModified = GetModify();
+    context_.colorizer.SetColors(commandColor_, commentColor_);
+    context_.colorizer.RecolorCaretLine(this, key);
+    context_.hooks.RescanSubs(this, FrameTitle());
+    if (!wasModified)
+        SetModify(false);
+}
+
 void CKESTRIX_2View::AfterTypedCharacter(int ch)
 {
     const bool wasModified = GetModify();
     long s = 0, e = 0;
     GetSel(s, e);
     // Ctrl+P's character code (0x10) types nothing.
-    if (ch != 0x10) {
-        context_.colorizer.SetColors(commandColor_, commentColor_);
-        context_.colorizer.RecolorCaretLine(this, ch);
-        context_.hooks.RescanSubs(this, FrameTitle());
-    }
+    if (ch != 0x10)
+        RecolorAfterKey(ch);
     SetSel(s, e);
     ApplyEditorFontToWord();
     // Colouring is no change of the user's.
@@ -247,14 +259,8 @@ void CKESTRIX_2View::keyReleaseEvent(QKeyEvent* event)
     CRichEditCtrl::keyReleaseEvent(event);
     const int key = event->key();
     if (key == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
-        if (!isReadOnly()) {
-            const bool wasModified = GetModify();
-            context_.colorizer.SetColors(commandColor_, commentColor_);
-            context_.colorizer.RecolorCaretLine(this, kDeleteKeyCode);
-            context_.hooks.RescanSubs(this, FrameTitle());
-            if (!wasModified)
-                SetModify(false);
-        }
+        if (!isReadOnly())
+            RecolorAfterKey(kDeleteKeyCode);
     } else if (imeEnded_) {
         AfterComposition();
     }
@@ -299,8 +305,7 @@ void CKESTRIX_2View::AfterComposition()
     // The committed text runs from the record's start to the caret.
     if (undo_->CanUndo())
         first = std::min(first, undo_->Start());
-    long lineStart = 0, lineEnd = 0;
-    LineRange(first, e, lineStart, lineEnd);
+    const auto [lineStart, lineEnd] = LineRange(first, e);
     RecolorLines(lineStart, lineEnd);
     context_.hooks.RescanSubs(this, FrameTitle());
     SetSel(s, e);
@@ -387,11 +392,10 @@ bool CKESTRIX_2View::OnUpdateCommand(CCmdUI& ui)
     return false;
 }
 
-void CKESTRIX_2View::LineRange(long first, long last, long& lineStart, long& lineEnd) const
+std::pair<long, long> CKESTRIX_2View::LineRange(long first, long last) const
 {
-    lineStart = LineIndex(LineFromChar(first));
     const long lastLine = LineIndex(LineFromChar(last));
-    lineEnd = lastLine + LineLength(lastLine);
+    return {LineIndex(LineFromChar(first)), lastLine + LineLength(lastLine)};
 }
 
 void CKESTRIX_2View::RecolorLines(long first, long last)
@@ -399,17 +403,8 @@ void CKESTRIX_2View::RecolorLines(long first, long last)
     const bool wasModified = GetModify();
     long s = 0, e = 0;
     GetSel(s, e);
-    CSyntaxColorizer& engine = context_.colorizer;
-    engine.SetColors(commandColor_, commentColor_);
-    engine.ColorRange(*this, first, last, CSyntaxColorizer::kDefaultColor);
-    // Line by line: a comment ends with its line, and so does an unclosed
-    // string.
-    const long firstLine = LineFromChar(first);
-    const long lastLine = LineFromChar(last);
-    for (long line = firstLine; line <= lastLine; ++line) {
-        const long start = LineIndex(line);
-        engine.ColorWords(*this, start, start + LineLength(start), -1);
-    }
+    context_.colorizer.SetColors(commandColor_, commentColor_);
+    context_.colorizer.ColorLines(*this, first, last);
     SetSel(s, e);
     if (!wasModified)
         SetModify(false);
@@ -419,8 +414,7 @@ void CKESTRIX_2View::ReplaceSelectionRecorded(const std::function<void()>& inser
 {
     long s = 0, e = 0;
     GetSel(s, e);
-    long first = 0, last = 0;
-    LineRange(s, e, first, last);
+    const auto [first, last] = LineRange(s, e);
     const std::string title = FrameTitle();
     const std::string before = GetTextRange(first, last);
     const std::string selected = GetSelText();
@@ -460,19 +454,18 @@ void CKESTRIX_2View::OnEditCut()
         return;
     undo_->Set(CEditUndoRecord::kRemoval, s, s, GetSelText());
     const std::string title = FrameTitle();
-    long first = 0, last = 0;
-    LineRange(s, e, first, last);
+    const auto [first, last] = LineRange(s, e);
     const std::string before = GetTextRange(first, last);
     if (before.find("sub ") != std::string::npos)
         context_.hooks.RemoveSubs(title, before);
     Cut();
     long ns = 0, ne = 0;
     GetSel(ns, ne);
-    LineRange(ns, ne, first, last);
-    const std::string after = GetTextRange(first, last);
+    const auto [lineStart, lineEnd] = LineRange(ns, ne);
+    const std::string after = GetTextRange(lineStart, lineEnd);
     if (after.find("sub") != std::string::npos)
         context_.hooks.AddSubs(title, after);
-    RecolorLines(first, last);
+    RecolorLines(lineStart, lineEnd);
     SetSel(s, s);
 }
 
@@ -485,8 +478,7 @@ void CKESTRIX_2View::OnEditUndo()
     const bool hidden = SelectionHidden();
     HideSelection(true);
     SetSel(undo_->Start(), undo_->End());
-    long first = 0, last = 0;
-    LineRange(undo_->Start(), undo_->End(), first, last);
+    const auto [first, last] = LineRange(undo_->Start(), undo_->End());
     HideSelection(hidden);
     RecolorLines(first, last);
     if (!undo_->Text().empty())
@@ -547,7 +539,7 @@ bool CKESTRIX_2View::FindNext(const std::string& what, bool matchCase)
     GetSel(s, e);
     const long at = FindText(FR_DOWN | (matchCase ? FR_MATCHCASE : 0), e, -1, what);
     if (at < 0) {
-        MessageBox(this, J("「") + what + J("」が見つかりません。"), "KESTRIX_2", MB_OK | MB_ICONINFORMATION);
+        SayNotFound(this, what);
         return false;
     }
     SetSel(at, at + long(what.size()));
@@ -591,7 +583,7 @@ int CKESTRIX_2View::ReplaceAll(const std::string& what, const std::string& with,
         from = caretEnd;
     }
     if (count == 0)
-        MessageBox(this, J("「") + what + J("」が見つかりません。"), "KESTRIX_2", MB_OK | MB_ICONINFORMATION);
+        SayNotFound(this, what);
     return count;
 }
 

@@ -9,10 +9,12 @@
 #include "platform/CRichEditCtrl.h"
 #include "platform/CView.h"
 
+#include <QKeySequence>
 #include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CEditUndoRecord;
@@ -40,7 +42,6 @@ public:
     COLORREF CommentColor() const { return commentColor_; }
     // The editor font read from the settings (face cp932, twips, charset).
     const CharFormat& EditorFormat() const { return editorFormat_; }
-    EditorContext& Context() { return context_; }
 
     // The title of the view's frame (cp932): how the project tree knows the
     // script. The document's title while the view has no frame.
@@ -62,9 +63,6 @@ public:
     bool ReplaceNext(const std::string& what, const std::string& with, bool matchCase);
     // Replaces every match in the script; returns how many.
     int ReplaceAll(const std::string& what, const std::string& with, bool matchCase);
-
-    // Print margins in twips, set when the view is first shown.
-    long PrintMarginTwips() const { return printMarginTwips_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -97,7 +95,13 @@ private:
     void RecolorLines(long first, long last);
     // The lines holding [first, last): the first line's start and the end of
     // the last line.
-    void LineRange(long first, long last, long& lineStart, long& lineEnd) const;
+    std::pair<long, long> LineRange(long first, long last) const;
+    // Recolours the caret's line after a key and hands the script to the
+    // project tree's rescan; the modified flag stays as it was.
+    void RecolorAfterKey(int key);
+    // A key that deletes a word or a line, recorded as the deletion of that
+    // stretch so that undo puts all of it back.
+    void DeleteStretch(QKeySequence::StandardKey deletes);
     // The recolouring that follows a typed character.
     void AfterTypedCharacter(int ch);
     // The recolouring an input method's text gets once its composition ended.
@@ -109,6 +113,7 @@ private:
     std::unique_ptr<CEditUndoRecord> undo_;
     bool imeEnded_ = false;
     bool composing_ = false;
+    // Print margins in twips, set when the view is first shown.
     long printMarginTwips_ = 0;
     std::string lastFind_;
     bool lastMatchCase_ = false;

@@ -1,6 +1,5 @@
 #include "editor/CSyntaxColorizer.h"
 
-#include "editor/CColorStreamBuilder.h"
 #include "editor/CColorStreamReader.h"
 #include "editor/CLineReader.h"
 #include "editor/CommandTipWindow.h"
@@ -109,15 +108,15 @@ std::string CSyntaxColorizer::LookupCommand(const std::string& word) const
 
 void CSyntaxColorizer::SetFont(const std::string& face, LONG heightTwips, BYTE charSet)
 {
-    face_ = face;
-    fontSize_ = int(heightTwips / 20) * 2;
-    charSet_ = charSet;
+    font_.face = face;
+    font_.halfPoints = int(heightTwips / 20) * 2;
+    font_.charSet = charSet;
 }
 
 void CSyntaxColorizer::SetColors(COLORREF commandColor, COLORREF commentColor)
 {
-    commandColor_ = commandColor;
-    commentColor_ = commentColor;
+    font_.commandColor = commandColor;
+    font_.commentColor = commentColor;
 }
 
 bool CSyntaxColorizer::NeedsConversion(std::string_view file)
@@ -130,7 +129,12 @@ bool CSyntaxColorizer::NeedsConversion(std::string_view file)
 
 std::string CSyntaxColorizer::BuildStream(CLineReader& reader) const
 {
-    CColorStreamBuilder builder({face_, fontSize_, charSet_, commentColor_, commandColor_}, commands_);
+    return BuildStream(reader, NeedsConversion(reader.Data()));
+}
+
+std::string CSyntaxColorizer::BuildStream(CLineReader& reader, bool convert) const
+{
+    CColorStreamBuilder builder(font_, commands_);
     // Twice the file's size holds most scripts; the stream grows when a file
     // of mostly double-byte text needs more.
     builder.Reserve(reader.Size() * 2 + 512);
@@ -139,7 +143,6 @@ std::string CSyntaxColorizer::BuildStream(CLineReader& reader) const
     // The code is judged on the whole file: a single line is too short to
     // judge (a Shift-JIS line of half-width katakana reads as valid EUC
     // kanji), and a Shift-JIS file needs no conversion at all.
-    const bool convert = NeedsConversion(reader.Data());
     std::string line;
     std::vector<char> converted;
     while (reader.ReadString(line)) {
@@ -156,9 +159,9 @@ std::string CSyntaxColorizer::BuildStream(CLineReader& reader) const
     return builder.Take();
 }
 
-bool CSyntaxColorizer::BuildFromPlainText(CRichEditCtrl& control, CLineReader& reader) const
+bool CSyntaxColorizer::BuildFromPlainText(CRichEditCtrl& control, CLineReader& reader, bool convert) const
 {
-    const std::string stream = BuildStream(reader);
+    const std::string stream = BuildStream(reader, convert);
     control.StreamIn(StreamFormat::Rtf, stream);
     return true;
 }
@@ -166,7 +169,7 @@ bool CSyntaxColorizer::BuildFromPlainText(CRichEditCtrl& control, CLineReader& r
 bool CSyntaxColorizer::BuildFromControl(CRichEditCtrl& control) const
 {
     const std::string text = control.StreamOut(StreamFormat::Text);
-    CColorStreamBuilder builder({face_, fontSize_, charSet_, commentColor_, commandColor_}, commands_);
+    CColorStreamBuilder builder(font_, commands_);
     builder.Reserve(text.size() * 2 + 512);
     builder.AppendHeader();
     // A CR ends a line and stays in it; the LF after it starts the next.
@@ -207,10 +210,10 @@ void CSyntaxColorizer::ColorWords(CRichEditCtrl& control, long first, long last,
     CWordScanner::Scan(text, commands_, [&](const ScanHit& hit) {
         const long at = first + long(hit.offset);
         if (hit.kind == ScanHit::Kind::Comment) {
-            ColorRange(control, at, first + long(text.size()), commentColor_);
+            ColorRange(control, at, first + long(text.size()), font_.commentColor);
             return;
         }
-        ColorRange(control, at, at + long(hit.length), commandColor_);
+        ColorRange(control, at, at + long(hit.length), font_.commandColor);
         if (caret != -1 && at + long(hit.length) == caret && tipWindow_) {
             tipWindow_->SetTipText(*hit.tip);
             tipPending = true;
@@ -227,6 +230,16 @@ void CSyntaxColorizer::ColorWords(CRichEditCtrl& control, long first, long last,
     tipWindow_->ShowAt(QPoint(screen.x(), screen.y() + height));
     if (QWidget* top = control.window())
         top->activateWindow();
+}
+
+void CSyntaxColorizer::ColorLines(CRichEditCtrl& control, long first, long last)
+{
+    ColorRange(control, first, last, kDefaultColor);
+    const long lastLine = control.LineFromChar(last);
+    for (long line = control.LineFromChar(first); line <= lastLine; ++line) {
+        const long start = control.LineIndex(line);
+        ColorWords(control, start, start + control.LineLength(start), -1);
+    }
 }
 
 bool CSyntaxColorizer::RecolorCaretLine(CRichEditCtrl* control, int key)
@@ -247,8 +260,8 @@ bool CSyntaxColorizer::RecolorCaretLine(CRichEditCtrl* control, int key)
         const long probe = std::max(0L, lineStart - 3);
         control->SetSel(probe, probe);
         const CharFormat format = control->GetCharFormat();
-        const bool commentColored =
-            (format.mask & CFM_COLOR) && !(format.effects & CFE_AUTOCOLOR) && format.color == commentColor_;
+        const bool commentColored = (format.mask & CFM_COLOR) && !(format.effects & CFE_AUTOCOLOR) &&
+                                    format.color == font_.commentColor;
         if (!commentColored && lineStart == s)
             start = control->LineIndex(line - 1);
     }

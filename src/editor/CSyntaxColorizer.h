@@ -11,6 +11,7 @@
 // is ignored, and a NUL ends the data.
 #pragma once
 
+#include "editor/CColorStreamBuilder.h"
 #include "editor/CWordScanner.h"
 #include "platform/WinTypes.h"
 
@@ -50,7 +51,6 @@ public:
 
     // The tip text of a command word, empty when the word is no command.
     std::string LookupCommand(const std::string& word) const;
-    const CommandTable& Commands() const { return commands_; }
     std::size_t CommandCount() const { return commands_.size(); }
 
     // The command-tip switch: tips are shown only while it equals 1.
@@ -62,11 +62,10 @@ public:
     // The editor font: the height in twips becomes whole points, doubled.
     void SetFont(const std::string& face, LONG heightTwips, BYTE charSet);
     void SetColors(COLORREF commandColor, COLORREF commentColor);
-    const std::string& FaceName() const { return face_; }
-    int FontSizeHalfPoints() const { return fontSize_; }
-    BYTE CharSet() const { return charSet_; }
-    COLORREF CommentColor() const { return commentColor_; }
-    COLORREF CommandColor() const { return commandColor_; }
+    int FontSizeHalfPoints() const { return font_.halfPoints; }
+    BYTE CharSet() const { return font_.charSet; }
+    COLORREF CommentColor() const { return font_.commentColor; }
+    COLORREF CommandColor() const { return font_.commandColor; }
 
     // ---- colouring ----
 
@@ -74,17 +73,24 @@ public:
     // Shift-JIS as they are coloured; the code is judged on the whole file.
     static bool NeedsConversion(std::string_view file);
     // The whole coloured stream of a plain-text file, each line converted
-    // to Shift-JIS first when the file is in another code.
+    // to Shift-JIS first when convert says the file is in another code (as
+    // NeedsConversion judges it, by default).
+    std::string BuildStream(CLineReader& reader, bool convert) const;
     std::string BuildStream(CLineReader& reader) const;
     // Builds the stream of a plain-text file and loads it into the control.
-    bool BuildFromPlainText(CRichEditCtrl& control, CLineReader& reader) const;
+    bool BuildFromPlainText(CRichEditCtrl& control, CLineReader& reader, bool convert) const;
     // Re-colours a document loaded as RTF from the control's own text.
     bool BuildFromControl(CRichEditCtrl& control) const;
     // Paints [first, last) in one colour, leaving no undo history.
     void ColorRange(CRichEditCtrl& control, long first, long last, COLORREF color) const;
     // Paints comments and command words within [first, last); a command
-    // word that ends at the caret (not -1) has its tip shown.
+    // word that ends at the caret (not -1) has its tip shown. A comment runs
+    // to the end of the range, over any lines after its own.
     void ColorWords(CRichEditCtrl& control, long first, long last, long caret);
+    // Paints the whole lines [first, last) in the default colour, then the
+    // comments and command words of each line on its own: there a comment
+    // ends with its line, and so does an unclosed string.
+    void ColorLines(CRichEditCtrl& control, long first, long last);
     // Recolours the caret's line after a key (13 for Enter, which recolours
     // the split line too). False only without a control.
     bool RecolorCaretLine(CRichEditCtrl* control, int key);
@@ -92,10 +98,6 @@ public:
 private:
     CommandTable commands_;
     BYTE tipSwitch_ = 1;
-    std::string face_ = "Times New Roman";
-    int fontSize_ = 12;
-    BYTE charSet_ = 0;
-    COLORREF commentColor_ = 0x0000FF00;
-    COLORREF commandColor_ = 0x00FF0000;
+    ColorStreamFont font_{"Times New Roman"};
     std::unique_ptr<CommandTipWindow> tipWindow_;
 };

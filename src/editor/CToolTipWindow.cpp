@@ -44,8 +44,6 @@ bool CToolTipWindow::Create(QWidget* owner)
 {
     owner_ = owner;
     if (!previous_) {
-        previousImage_ = Arrow(false);
-        nextImage_ = Arrow(true);
         previous_ = MakeButton(false, kPreviousCommand, QRect(5, kButtonTop, kButtonSize, kButtonSize));
         next_ = MakeButton(true, kNextCommand, QRect(30, kButtonTop, kButtonSize, kButtonSize));
     }
@@ -60,7 +58,7 @@ QToolButton* CToolTipWindow::MakeButton(bool right, int command, QRect geometry)
 {
     auto* button = new QToolButton(this);
     button->setGeometry(geometry);
-    button->setIcon(QIcon(right ? nextImage_ : previousImage_));
+    button->setIcon(QIcon(Arrow(right)));
     button->setIconSize(QSize(kImageSize, kImageSize));
     // Clicking a button must not take the keyboard from the editor.
     button->setFocusPolicy(Qt::NoFocus);

@@ -89,8 +89,6 @@ private:
     QFont font_;
     QToolButton* previous_ = nullptr;
     QToolButton* next_ = nullptr;
-    QPixmap previousImage_;
-    QPixmap nextImage_;
     std::vector<std::string> tips_;
     QPointer<QWidget> owner_;
     QBasicTimer timer_;

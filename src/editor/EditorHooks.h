@@ -13,31 +13,15 @@ public:
     virtual ~EditorHooks() = default;
     // The project tree drops the subs named in a text from the script whose
     // editor frame has this title.
-    virtual void RemoveSubs(const std::string& frameTitle, const std::string& text)
-    {
-        (void)frameTitle;
-        (void)text;
-    }
+    virtual void RemoveSubs(const std::string& /*frameTitle*/, const std::string& /*text*/) {}
     // The project tree adds the subs named in a text.
-    virtual void AddSubs(const std::string& frameTitle, const std::string& text)
-    {
-        (void)frameTitle;
-        (void)text;
-    }
+    virtual void AddSubs(const std::string& /*frameTitle*/, const std::string& /*text*/) {}
     // The project tree rescans the whole text of a view (off the UI thread).
-    virtual void RescanSubs(CKESTRIX_2View* view, const std::string& frameTitle)
-    {
-        (void)view;
-        (void)frameTitle;
-    }
+    virtual void RescanSubs(CKESTRIX_2View* /*view*/, const std::string& /*frameTitle*/) {}
     // F1: the help's keyword search.
-    virtual void KeywordLookup(const std::string& keyword) { (void)keyword; }
+    virtual void KeywordLookup(const std::string& /*keyword*/) {}
     // The single-file check and run of a script (folder empty: no project).
-    virtual void ExecuteFile(const std::string& folder, const std::string& file)
-    {
-        (void)folder;
-        (void)file;
-    }
+    virtual void ExecuteFile(const std::string& /*folder*/, const std::string& /*file*/) {}
 };
 
 // What every document and view of the editor shares.

@@ -1,5 +1,6 @@
 #include "platform/ByteIndex.h"
 
+#include "platform/Iconv.h"
 #include "platform/Sjis.h"
 
 #include <QTextBlock>
@@ -7,7 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <iconv.h>
 
 namespace {
 
@@ -28,44 +28,22 @@ struct CodeTables {
     std::array<char16_t, 0x10000> pair{};
 };
 
-constexpr bool IsTrailByte(unsigned char c)
-{
-    return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
-}
-
-// One conversion through an open iconv descriptor; false when the input is
-// not convertible. The descriptor is reset after a failure.
-bool Convert(iconv_t cd, const char* input, std::size_t inputSize, char* output, std::size_t& outputSize)
-{
-    char* in = const_cast<char*>(input);
-    std::size_t inLeft = inputSize;
-    char* out = output;
-    std::size_t outLeft = outputSize;
-    std::size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
-    if (r == std::size_t(-1) || inLeft != 0) {
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        return false;
-    }
-    outputSize = outputSize - outLeft;
-    return true;
-}
-
 // The single UTF-16 unit of a UTF-16LE output of two bytes, or 0.
-char16_t OneUnit(const char* out, std::size_t size)
+char16_t OneUnit(const std::string& out)
 {
-    if (size != 2)
+    if (out.size() != 2)
         return 0;
     auto u = char16_t(static_cast<unsigned char>(out[0]) | (static_cast<unsigned char>(out[1]) << 8));
-    return (u >= 0xD800 && u <= 0xDFFF) ? 0 : u;
+    return QChar::isSurrogate(u) ? 0 : u;
 }
 
 std::unique_ptr<CodeTables> BuildTables()
 {
     auto t = std::make_unique<CodeTables>();
-    iconv_t decoder = iconv_open("UTF-16LE", "CP932");
-    iconv_t encoder = iconv_open("CP932", "UTF-16LE");
-    const bool ok = decoder != reinterpret_cast<iconv_t>(-1) && encoder != reinterpret_cast<iconv_t>(-1);
-    char out[16];
+    Iconv decoder("UTF-16LE", "CP932");
+    Iconv encoder("CP932", "UTF-16LE");
+    const bool ok = decoder.ok() && encoder.ok();
+    std::string out;
 
     // Decoding: every single byte that is not a lead byte, every lead byte
     // with every trail byte.
@@ -73,12 +51,11 @@ std::unique_ptr<CodeTables> BuildTables()
         if (sjis::IsLeadByte(static_cast<unsigned char>(b)))
             continue;
         const char in[1] = {char(b)};
-        std::size_t size = sizeof out;
         char16_t u = 0;
         if (b < 0x80)
             u = char16_t(b); // ASCII, whatever the converter does with NUL
-        else if (ok && Convert(decoder, in, 1, out, size))
-            u = OneUnit(out, size);
+        else if (ok && decoder.Convert({in, 1}, out))
+            u = OneUnit(out);
         if (u != 0 || b == 0) {
             t->single[std::size_t(b)] = u;
             t->singleDefined[std::size_t(b)] = true;
@@ -88,12 +65,11 @@ std::unique_ptr<CodeTables> BuildTables()
         if (!sjis::IsLeadByte(static_cast<unsigned char>(lead)))
             continue;
         for (int trail = 0x40; trail <= 0xFC; ++trail) {
-            if (!IsTrailByte(static_cast<unsigned char>(trail)))
+            if (!sjis::IsTrailByte(static_cast<unsigned char>(trail)))
                 continue;
             const char in[2] = {char(lead), char(trail)};
-            std::size_t size = sizeof out;
-            if (Convert(decoder, in, 2, out, size))
-                t->pair[std::size_t(lead << 8 | trail)] = OneUnit(out, size);
+            if (decoder.Convert({in, 2}, out))
+                t->pair[std::size_t(lead << 8 | trail)] = OneUnit(out);
         }
     }
 
@@ -102,14 +78,12 @@ std::unique_ptr<CodeTables> BuildTables()
         if (u >= 0xD800 && u <= 0xDFFF)
             continue;
         t->normal[u] = u'?';
-        std::size_t size = sizeof out;
         const char in[2] = {char(u & 0xFF), char(u >> 8)};
-        if (u < 0x80) {
-            out[0] = char(u);
-            size = 1;
-        } else if (!ok || !Convert(encoder, in, 2, out, size)) {
+        if (u < 0x80)
+            out.assign(1, char(u));
+        else if (!ok || !encoder.Convert({in, 2}, out))
             continue;
-        }
+        const std::size_t size = out.size();
         auto b0 = static_cast<unsigned char>(out[0]);
         if (size == 1 && t->singleDefined[b0]) {
             t->length[u] = 1;
@@ -125,10 +99,6 @@ std::unique_ptr<CodeTables> BuildTables()
             }
         }
     }
-    if (decoder != reinterpret_cast<iconv_t>(-1))
-        iconv_close(decoder);
-    if (encoder != reinterpret_cast<iconv_t>(-1))
-        iconv_close(encoder);
     return t;
 }
 
@@ -138,13 +108,15 @@ const CodeTables& Tables()
     return *tables;
 }
 
-bool IsHighSurrogate(char16_t c)
+// The bytes of one UTF-16 unit (see ByteIndex::CharBytes), the tables
+// fetched by the caller once per text.
+int Width(const CodeTables& t, char16_t c)
 {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
+    if (QChar::isHighSurrogate(c))
+        return 1;
+    if (QChar::isLowSurrogate(c))
+        return 0;
+    return t.length[c] == 0 ? 1 : t.length[c];
 }
 
 } // namespace
@@ -361,8 +333,7 @@ struct ByteIndex::Tree {
 
 ByteIndex::ByteIndex() : tree_(std::make_unique<Tree>())
 {
-    const long empty[1] = {0};
-    tree_->root = tree_->Build(empty);
+    Replace(0, 0, {}); // leaves the one empty line
 }
 
 ByteIndex::ByteIndex(QTextDocument* document) : ByteIndex()
@@ -476,16 +447,7 @@ int ByteIndex::ToDocument(long pos) const
     auto [block, start] = tree_->Find(pos);
     const long offset = pos - start;
     const QTextBlock b = document_->findBlockByNumber(block);
-    const QString text = b.text();
-    long bytes = 0;
-    qsizetype i = 0;
-    for (; i < text.size(); ++i) {
-        const int w = CharBytes(text[i].unicode());
-        if (bytes + w > offset)
-            break;
-        bytes += w;
-    }
-    return b.position() + int(i);
+    return b.position() + int(FitUnits(b.text(), offset));
 }
 
 long ByteIndex::FromDocument(int documentPosition) const
@@ -502,28 +464,30 @@ long ByteIndex::FromDocument(int documentPosition) const
 
 int ByteIndex::CharBytes(char16_t c)
 {
-    if (IsHighSurrogate(c))
-        return 1;
-    if (IsLowSurrogate(c))
-        return 0;
-    const int n = Tables().length[c];
-    return n == 0 ? 1 : n;
+    return Width(Tables(), c);
 }
 
 long ByteIndex::TextBytes(QStringView text)
 {
     const CodeTables& t = Tables();
     long bytes = 0;
-    for (QChar ch : text) {
-        const char16_t c = ch.unicode();
-        if (c < 0x80)
-            ++bytes;
-        else if (IsHighSurrogate(c))
-            ++bytes;
-        else if (!IsLowSurrogate(c))
-            bytes += t.length[c] == 0 ? 1 : t.length[c];
-    }
+    for (QChar ch : text)
+        bytes += ch.unicode() < 0x80 ? 1 : Width(t, ch.unicode());
     return bytes;
+}
+
+qsizetype ByteIndex::FitUnits(QStringView text, long bytes)
+{
+    const CodeTables& t = Tables();
+    long used = 0;
+    qsizetype i = 0;
+    for (; i < text.size(); ++i) {
+        const int w = Width(t, text[i].unicode());
+        if (used + w > bytes)
+            break;
+        used += w;
+    }
+    return i;
 }
 
 QString ByteIndex::Decode(std::string_view bytes)
@@ -551,7 +515,7 @@ void ByteIndex::AppendDecoded(std::string_view bytes, QString& out)
             *p++ = QChar(b);
             ++i;
         } else if (sjis::IsLeadByte(b)) {
-            if (i + 1 < bytes.size() && IsTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
+            if (i + 1 < bytes.size() && sjis::IsTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
                 const char16_t u = t.pair[std::size_t(b << 8 | static_cast<unsigned char>(bytes[i + 1]))];
                 *p++ = QChar(u != 0 ? u : u'?');
                 i += 2;
@@ -578,9 +542,9 @@ std::string ByteIndex::Encode(QStringView text)
             out += char(c);
         } else if (c == 0x2029) {
             out += '\r';
-        } else if (IsLowSurrogate(c)) {
+        } else if (QChar::isLowSurrogate(c)) {
             continue;
-        } else if (IsHighSurrogate(c) || t.length[c] == 0) {
+        } else if (QChar::isHighSurrogate(c) || t.length[c] == 0) {
             out += '?';
         } else if (t.length[c] == 1) {
             out += char(t.code[c]);
@@ -603,9 +567,9 @@ QString ByteIndex::Normalize(QStringView text)
             out += ch;
         else if (c == 0x2029)
             out += u'\n';
-        else if (IsLowSurrogate(c))
+        else if (QChar::isLowSurrogate(c))
             continue;
-        else if (IsHighSurrogate(c))
+        else if (QChar::isHighSurrogate(c))
             out += u'?';
         else
             out += QChar(t.normal[c]);

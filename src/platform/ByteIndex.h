@@ -79,6 +79,9 @@ public:
     // for the low half of a surrogate pair (the pair is one "?").
     static int CharBytes(char16_t c);
     static long TextBytes(QStringView text);
+    // How many UTF-16 units at the start of the text take no more than the
+    // given bytes, stopping before the first character that does not fit.
+    static qsizetype FitUnits(QStringView text, long bytes);
     // Code page 932 bytes to text. An undefined code becomes "?"; a lead byte
     // whose follower is not a trail byte becomes "?" on its own, so it can
     // never swallow a line break or an ASCII character.

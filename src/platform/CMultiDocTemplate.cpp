@@ -3,7 +3,6 @@
 #include "platform/CDocument.h"
 #include "platform/CMDIChildWnd.h"
 #include "platform/CView.h"
-#include "platform/Sjis.h"
 
 #include <QMdiArea>
 #include <algorithm>

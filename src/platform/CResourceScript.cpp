@@ -1,5 +1,7 @@
 #include "platform/CResourceScript.h"
 
+#include "platform/HexDigit.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
@@ -243,9 +245,7 @@ private:
                         std::isdigit(static_cast<unsigned char>(text_[at + 1])))) {
                 at = ReadNumber(at, line);
             } else if (IsWordStart(c)) {
-                std::size_t end = at;
-                while (end < text_.size() && IsWordChar(text_[end]))
-                    ++end;
+                const std::size_t end = WordEnd(at);
                 tokens_.push_back({Token::Type::Word, std::string(text_.substr(at, end - at)), 0, line});
                 at = end;
             } else if (c == '{' || c == '}') {
@@ -256,9 +256,7 @@ private:
                     {c == ',' ? Token::Type::Comma : Token::Type::Bar, std::string(1, c), 0, line});
                 ++at;
             } else {
-                const std::size_t length = Utf8Length(text_, at);
-                if (length == 0)
-                    FailAt(line, "expected UTF-8 text, found a byte that is not UTF-8");
+                const std::size_t length = Utf8CharAt(at, line);
                 FailAt(line, "unexpected character '" + std::string(text_.substr(at, length)) + "'");
             }
         }
@@ -266,6 +264,24 @@ private:
         if (!tokens_.empty())
             lastLine_ = std::max(lastLine_, tokens_.back().line);
         tokens_.push_back({Token::Type::End, {}, 0, lastLine_});
+    }
+
+    // Where the word (letters, digits and "_") from `at` on ends.
+    std::size_t WordEnd(std::size_t at) const
+    {
+        while (at < text_.size() && IsWordChar(text_[at]))
+            ++at;
+        return at;
+    }
+
+    // The length of the UTF-8 character at `at`; a byte that is not UTF-8 is
+    // a fault of the line.
+    std::size_t Utf8CharAt(std::size_t at, int line) const
+    {
+        const std::size_t length = Utf8Length(text_, at);
+        if (length == 0)
+            FailAt(line, "expected UTF-8 text, found a byte that is not UTF-8");
+        return length;
     }
 
     // A quoted string from its opening quote; returns where it ends.
@@ -303,9 +319,7 @@ private:
                 at += 2;
                 continue;
             }
-            const std::size_t length = Utf8Length(text_, at);
-            if (length == 0)
-                FailAt(line, "expected UTF-8 text, found a byte that is not UTF-8");
+            const std::size_t length = Utf8CharAt(at, line);
             value.append(text_.substr(at, length));
             at += length;
         }
@@ -327,13 +341,8 @@ private:
         long long value = 0;
         std::size_t digits = 0;
         for (; at < text_.size(); ++at, ++digits) {
-            const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text_[at])));
-            int digit = 0;
-            if (c >= '0' && c <= '9')
-                digit = c - '0';
-            else if (base == 16 && c >= 'a' && c <= 'f')
-                digit = c - 'a' + 10;
-            else
+            const int digit = HexDigitValue(text_[at]);
+            if (digit < 0 || digit >= base)
                 break;
             value = value * base + digit;
             if (value > std::numeric_limits<UINT>::max())
@@ -344,12 +353,8 @@ private:
         while (at < text_.size() &&
                (text_[at] == 'L' || text_[at] == 'l' || text_[at] == 'U' || text_[at] == 'u'))
             ++at;
-        if (digits == 0 || (at < text_.size() && IsWordChar(text_[at]))) {
-            std::size_t end = at;
-            while (end < text_.size() && IsWordChar(text_[end]))
-                ++end;
-            FailAt(line, "expected a number, found " + std::string(text_.substr(start, end - start)));
-        }
+        if (digits == 0 || WordEnd(at) != at)
+            FailAt(line, "expected a number, found " + std::string(text_.substr(start, WordEnd(at) - start)));
         tokens_.push_back({Token::Type::Number, std::string(text_.substr(start, at - start)),
                            negative ? -value : value, line});
         return at;
@@ -732,11 +737,7 @@ private:
         case Form::TextIdRect:
             control.text = ExpectString("the text of " + owner);
             ExpectComma("the id of " + owner);
-            control.id = ExpectControlId(owner);
-            ExpectComma("x of " + owner);
-            ReadRect(control.x, control.y, control.cx, control.cy, owner);
-            ReadOptionalStyles(control, owner, true);
-            break;
+            [[fallthrough]];
         case Form::IdRect:
             control.id = ExpectControlId(owner);
             ExpectComma("x of " + owner);
@@ -813,32 +814,39 @@ const DialogControlResource* DialogResource::Control(int controlId) const
     return nullptr;
 }
 
+namespace {
+
+// The value of the id in a map of resources, nullptr without one.
+template <typename Map> const typename Map::mapped_type* Find(const Map& map, UINT id)
+{
+    const auto it = map.find(id);
+    return it == map.end() ? nullptr : &it->second;
+}
+
+} // namespace
+
 const MenuResource* CResourceScript::Menu(UINT id) const
 {
-    const auto it = menus_.find(id);
-    return it == menus_.end() ? nullptr : &it->second;
+    return Find(menus_, id);
 }
 
 const std::vector<AcceleratorResource>* CResourceScript::Accelerators(UINT id) const
 {
-    const auto it = accelerators_.find(id);
-    return it == accelerators_.end() ? nullptr : &it->second;
+    return Find(accelerators_, id);
 }
 
 const ToolBarResource* CResourceScript::ToolBar(UINT id) const
 {
-    const auto it = toolBars_.find(id);
-    return it == toolBars_.end() ? nullptr : &it->second;
+    return Find(toolBars_, id);
 }
 
 const DialogResource* CResourceScript::Dialog(UINT id) const
 {
-    const auto it = dialogs_.find(id);
-    return it == dialogs_.end() ? nullptr : &it->second;
+    return Find(dialogs_, id);
 }
 
 std::string CResourceScript::String(UINT id) const
 {
-    const auto it = strings_.find(id);
-    return it == strings_.end() ? std::string() : it->second;
+    const std::string* text = Find(strings_, id);
+    return text ? *text : std::string();
 }

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <unordered_map>
 
 namespace {
@@ -130,12 +131,6 @@ RtfRun RunOfFormat(const QTextCharFormat& f)
     run.bold = f.hasProperty(QTextFormat::FontWeight) && f.fontWeight() >= QFont::Bold;
     run.italic = f.fontItalic();
     return run;
-}
-
-bool SameFormat(const RtfRun& a, const RtfRun& b)
-{
-    return a.hasColor == b.hasColor && (!a.hasColor || a.color == b.color) && a.face == b.face &&
-           a.charSet == b.charSet && a.halfPoints == b.halfPoints && a.bold == b.bold && a.italic == b.italic;
 }
 
 // The attributes a CharFormat's mask names, as a format to merge.
@@ -326,13 +321,8 @@ void CRichEditCtrl::SetContent(const QString& text, std::vector<Styled> styled,
         pendingFormats_ = std::move(formats);
         pendingNext_ = 0;
         const QTextBlock screenEnd = doc->findBlockByNumber(kFirstScreenLines);
-        const int firstScreen = screenEnd.isValid() ? screenEnd.position() : doc->characterCount();
-        for (; pendingNext_ < pending_.size() && pending_[pendingNext_].start < firstScreen; ++pendingNext_) {
-            const Styled& s = pending_[pendingNext_];
-            c.setPosition(s.start);
-            c.setPosition(s.start + s.length, QTextCursor::KeepAnchor);
-            c.setCharFormat(pendingFormats_[std::size_t(s.format)]);
-        }
+        FormatStretches(c, pending_.size(),
+                        screenEnd.isValid() ? screenEnd.position() : doc->characterCount());
         c.endEditBlock();
     }
     applyingFormats_ = false;
@@ -346,16 +336,10 @@ void CRichEditCtrl::ApplyPendingFormats(std::size_t most) const
     if (pendingNext_ < pending_.size() && most > 0) {
         QTextDocument* doc = document();
         const bool modified = doc->isModified();
-        const int end = doc->characterCount() - 1;
         applyingFormats_ = true;
         QTextCursor c(doc);
         c.beginEditBlock();
-        for (std::size_t n = 0; n < most && pendingNext_ < pending_.size(); ++n, ++pendingNext_) {
-            const Styled& s = pending_[pendingNext_];
-            c.setPosition(std::min(s.start, end));
-            c.setPosition(std::min(s.start + s.length, end), QTextCursor::KeepAnchor);
-            c.setCharFormat(pendingFormats_[std::size_t(s.format)]);
-        }
+        FormatStretches(c, most, std::numeric_limits<int>::max());
         c.endEditBlock();
         applyingFormats_ = false;
         // Colouring what was loaded is no change of the user's.
@@ -369,6 +353,19 @@ void CRichEditCtrl::ApplyPendingFormats(std::size_t most) const
         pending_ = {};
         pendingFormats_ = {};
         pendingNext_ = 0;
+    }
+}
+
+void CRichEditCtrl::FormatStretches(QTextCursor& c, std::size_t most, int before) const
+{
+    const int end = document()->characterCount() - 1;
+    for (std::size_t n = 0;
+         n < most && pendingNext_ < pending_.size() && pending_[pendingNext_].start < before;
+         ++n, ++pendingNext_) {
+        const Styled& s = pending_[pendingNext_];
+        c.setPosition(std::min(s.start, end));
+        c.setPosition(std::min(s.start + s.length, end), QTextCursor::KeepAnchor);
+        c.setCharFormat(pendingFormats_[std::size_t(s.format)]);
     }
 }
 
@@ -413,7 +410,7 @@ RtfRuns CRichEditCtrl::GetRuns() const
     auto append = [&runs](const RtfRun& format, std::string_view text) {
         if (text.empty())
             return;
-        if (runs.empty() || !SameFormat(runs.back(), format)) {
+        if (runs.empty() || !runs.back().SameFormat(format)) {
             runs.push_back(format);
             runs.back().text.clear();
         }
@@ -704,16 +701,8 @@ QString CRichEditCtrl::FitToLimit(const QString& text) const
 {
     const QTextCursor c = textCursor();
     const long selected = FromDocumentPosition(c.selectionEnd()) - FromDocumentPosition(c.selectionStart());
-    const long room = limit_ - (GetTextLength() - selected);
-    long bytes = 0;
-    qsizetype i = 0;
-    for (; i < text.size(); ++i) {
-        const int w = ByteIndex::CharBytes(text[i].unicode());
-        if (bytes + w > room)
-            break;
-        bytes += w;
-    }
-    return i == text.size() ? text : text.left(i);
+    const qsizetype fits = ByteIndex::FitUnits(text, limit_ - (GetTextLength() - selected));
+    return fits == text.size() ? text : text.left(fits);
 }
 
 void CRichEditCtrl::InsertAtCaret(const QString& text)

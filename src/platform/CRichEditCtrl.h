@@ -201,6 +201,9 @@ private:
     // is left first; an edit from elsewhere moves the stretches with it.
     void ApplyPendingFormats(std::size_t most) const;
     void ApplyAllFormats() const;
+    // Formats pending stretches through the cursor from the next one on: at
+    // most `most` of them, and none that starts at or after `before`.
+    void FormatStretches(QTextCursor& c, std::size_t most, int before) const;
     void MovePendingFormats(int position, int removed, int added);
     QString FitToLimit(const QString& text) const;
     void InsertAtCaret(const QString& text);

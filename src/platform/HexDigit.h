@@ -1,5 +1,5 @@
-// The value of one hexadecimal digit, as the settings file and RTF escapes
-// write bytes.
+// Hexadecimal digits, as the settings file, the registry names and RTF
+// escapes write bytes.
 #pragma once
 
 // 0-15, or -1 when the character is no hexadecimal digit.
@@ -12,4 +12,10 @@ constexpr int HexDigitValue(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
+}
+
+// The digit of a value 0-15: lower case, or upper case when asked.
+constexpr char HexDigitChar(int value, bool upper = false)
+{
+    return (upper ? "0123456789ABCDEF" : "0123456789abcdef")[value];
 }

@@ -1,10 +1,11 @@
 #include "platform/Nkf.h"
 
-#include <array>
+#include "platform/Iconv.h"
+#include "platform/Sjis.h"
+
 #include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <iconv.h>
 #include <limits>
 #include <unordered_map>
 #include <vector>
@@ -50,14 +51,6 @@ constexpr bool InRange(unsigned char c, unsigned char lo, unsigned char hi)
     return c >= lo && c <= hi;
 }
 
-constexpr bool IsSjisLead(unsigned char c)
-{
-    return InRange(c, 0x81, 0x9F) || InRange(c, 0xE0, 0xFC);
-}
-constexpr bool IsSjisTrail(unsigned char c)
-{
-    return InRange(c, 0x40, 0xFC) && c != 0x7F;
-}
 constexpr bool IsKatakana(unsigned char c)
 {
     return InRange(c, 0xA1, 0xDF);
@@ -98,49 +91,6 @@ static_assert(RowCellToSjis(1, 1) == 0x8140 && RowCellToSjis(16, 1) == 0x889F);
 static_assert(RowCellToSjis(120, 94) == 0xFCFC && RowCellToSjis(61, 64) == 0x9F80 &&
               RowCellToSjis(63, 1) == 0xE040);
 static_assert(SjisToRowCell(0xE0, 0x40).row == 63 && SjisToRowCell(0xFC, 0xFC).cell == 94);
-
-// One glibc iconv descriptor, used to convert one character at a time.
-class Iconv {
-public:
-    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Iconv()
-    {
-        if (ok())
-            iconv_close(cd_);
-    }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts the whole of in; false when any of it is invalid or
-    // incomplete, or the result is longer than the small buffer allows.
-    bool Convert(std::string_view in, std::string& out)
-    {
-        out.clear();
-        if (!ok())
-            return false;
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        std::array<char, 16> source{};
-        std::array<char, 32> target{};
-        if (in.size() > source.size())
-            return false;
-        std::memcpy(source.data(), in.data(), in.size());
-        char* inPtr = source.data();
-        size_t inLeft = in.size();
-        char* outPtr = target.data();
-        size_t outLeft = target.size();
-        if (iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft) == size_t(-1) || inLeft != 0)
-            return false;
-        if (iconv(cd_, nullptr, nullptr, &outPtr, &outLeft) == size_t(-1))
-            return false;
-        out.assign(target.data(), size_t(outPtr - target.data()));
-        return true;
-    }
-
-private:
-    iconv_t cd_;
-};
 
 // What the character sets define, asked of glibc iconv once per process.
 class Tables {
@@ -274,9 +224,15 @@ struct Reading {
     std::size_t invalidBytes = 0;
 };
 
-// The readers below hand each character to emit as they go, and stop early
+// The readers below hand each character to `take` as they go, and stop early
 // when it returns false; detection passes one that only lets them count.
 constexpr auto kCountOnly = [](const Unit&) { return true; };
+
+// The byte at s[i], or 0 past the end.
+unsigned char At(std::string_view s, std::size_t i)
+{
+    return i < s.size() ? static_cast<unsigned char>(s[i]) : 0;
+}
 
 // Grades a JIS X 0208-plane character by what code page 932 makes of it.
 unsigned GradeJis(const Tables& tables, int row, int cell)
@@ -287,7 +243,7 @@ unsigned GradeJis(const Tables& tables, int row, int cell)
     return vendorRow && tables.InCp932(row, cell) ? kGradeVendor : kGradeRare;
 }
 
-template <typename Emit> Reading ReadSjis(std::string_view s, Emit&& emit)
+template <typename Take> Reading ReadSjis(std::string_view s, Take&& take)
 {
     Reading r;
     const Tables* tables = nullptr;
@@ -299,8 +255,7 @@ template <typename Emit> Reading ReadSjis(std::string_view s, Emit&& emit)
         } else if (IsKatakana(c)) {
             u.kind = Kind::Kana;
             r.grade |= kGradeKatakana;
-        } else if (!IsSjisLead(c) || i + 1 >= s.size() ||
-                   !IsSjisTrail(static_cast<unsigned char>(s[i + 1]))) {
+        } else if (sjis::CharLength(s, i) != 2) {
             u.kind = Kind::Invalid;
             ++r.invalidBytes;
         } else {
@@ -321,43 +276,40 @@ template <typename Emit> Reading ReadSjis(std::string_view s, Emit&& emit)
                 r.grade |= kGradeRare;
             }
         }
-        if (!emit(u))
+        if (!take(u))
             break;
         i += u.length;
     }
     return r;
 }
 
-template <typename Emit> Reading ReadEuc(std::string_view s, Emit&& emit)
+template <typename Take> Reading ReadEuc(std::string_view s, Take&& take)
 {
     Reading r;
     const Tables* tables = nullptr;
-    auto at = [&](std::size_t i) -> unsigned char {
-        return i < s.size() ? static_cast<unsigned char>(s[i]) : 0;
-    };
     for (std::size_t i = 0; i < s.size();) {
-        unsigned char c = at(i);
+        unsigned char c = At(s, i);
         Unit u{Kind::Ascii, 1, c, i};
         if (c < 0x80) {
             // ASCII as it stands
-        } else if (c == 0x8E && IsKatakana(at(i + 1))) {
-            u = {Kind::Kana, 2, at(i + 1), i};
+        } else if (c == 0x8E && IsKatakana(At(s, i + 1))) {
+            u = {Kind::Kana, 2, At(s, i + 1), i};
             r.grade |= kGradeKatakana;
-        } else if (c == 0x8F && IsEucByte(at(i + 1)) && IsEucByte(at(i + 2))) {
-            u = {Kind::X0212, 3, Pack(at(i + 1) - 0xA0, at(i + 2) - 0xA0), i};
+        } else if (c == 0x8F && IsEucByte(At(s, i + 1)) && IsEucByte(At(s, i + 2))) {
+            u = {Kind::X0212, 3, Pack(At(s, i + 1) - 0xA0, At(s, i + 2) - 0xA0), i};
             r.grade |= kGradeRare;
-        } else if (IsEucByte(c) && IsEucByte(at(i + 1))) {
+        } else if (IsEucByte(c) && IsEucByte(At(s, i + 1))) {
             if (tables == nullptr)
                 tables = &Tables::Get();
             int row = c - 0xA0;
-            int cell = at(i + 1) - 0xA0;
+            int cell = At(s, i + 1) - 0xA0;
             u = {Kind::Jis, 2, Pack(row, cell), i};
             r.grade |= GradeJis(*tables, row, cell);
         } else {
             u.kind = Kind::Invalid;
             ++r.invalidBytes;
         }
-        if (!emit(u))
+        if (!take(u))
             break;
         i += u.length;
     }
@@ -402,15 +354,12 @@ bool HasJisDesignation(std::string_view s)
     return false;
 }
 
-template <typename Emit> void ReadJis(std::string_view s, Emit&& emit)
+template <typename Take> void ReadJis(std::string_view s, Take&& take)
 {
     JisMode mode = JisMode::Ascii;
     bool shiftedOut = false;
-    auto at = [&](std::size_t i) -> unsigned char {
-        return i < s.size() ? static_cast<unsigned char>(s[i]) : 0;
-    };
     for (std::size_t i = 0; i < s.size();) {
-        unsigned char c = at(i);
+        unsigned char c = At(s, i);
         if (c == kEsc) {
             if (Escape e = ReadEscape(s.substr(i)); e.length != 0) {
                 if (e.changesMode)
@@ -438,13 +387,13 @@ template <typename Emit> void ReadJis(std::string_view s, Emit&& emit)
                 u = {Kind::Kana, 1, std::uint16_t(c + 0x80), i};
             else
                 u.kind = Kind::Invalid;
-        } else if (IsJisByte(at(i + 1))) {
+        } else if (IsJisByte(At(s, i + 1))) {
             Kind kind = mode == JisMode::X0212 ? Kind::X0212 : Kind::Jis;
-            u = {kind, 2, Pack(c - 0x20, at(i + 1) - 0x20), i};
+            u = {kind, 2, Pack(c - 0x20, At(s, i + 1) - 0x20), i};
         } else {
             u.kind = Kind::Invalid; // half a double-byte character
         }
-        if (!emit(u))
+        if (!take(u))
             break;
         i += u.length;
     }

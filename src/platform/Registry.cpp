@@ -62,6 +62,20 @@ HKEY NewHandle(RegistryHive::KeyPath path)
     return handle;
 }
 
+// Runs a call on the path of an open key; a handle that is not open and a
+// failed allocation give their error codes.
+template <typename Call> LONG OnKey(HKEY key, Call&& call)
+{
+    try {
+        RegistryHive::KeyPath path;
+        if (!PathOf(key, path))
+            return Result(ERROR_INVALID_HANDLE);
+        return call(path);
+    } catch (const std::bad_alloc&) {
+        return Result(ERROR_NOT_ENOUGH_MEMORY);
+    }
+}
+
 void Append(RegistryHive::KeyPath& path, const char* subKey)
 {
     if (!subKey)
@@ -79,18 +93,13 @@ LONG RegOpenKeyExA(HKEY root, const char* subKey, DWORD /*options*/, REGSAM /*sa
     if (!result)
         return Result(ERROR_INVALID_PARAMETER);
     *result = nullptr;
-    try {
-        RegistryHive::KeyPath path;
-        if (!PathOf(root, path))
-            return Result(ERROR_INVALID_HANDLE);
+    return OnKey(root, [&](RegistryHive::KeyPath& path) {
         Append(path, subKey);
         if (LONG r = RegistryHive::Instance().OpenKey(path); r != ERROR_SUCCESS)
             return Result(r);
         *result = NewHandle(std::move(path));
         return ERROR_SUCCESS;
-    } catch (const std::bad_alloc&) {
-        return Result(ERROR_NOT_ENOUGH_MEMORY);
-    }
+    });
 }
 
 LONG RegCreateKeyExA(HKEY root, const char* subKey, DWORD /*reserved*/, const char* /*cls*/,
@@ -99,10 +108,7 @@ LONG RegCreateKeyExA(HKEY root, const char* subKey, DWORD /*reserved*/, const ch
     if (!result || !subKey)
         return Result(ERROR_INVALID_PARAMETER);
     *result = nullptr;
-    try {
-        RegistryHive::KeyPath path;
-        if (!PathOf(root, path))
-            return Result(ERROR_INVALID_HANDLE);
+    return OnKey(root, [&](RegistryHive::KeyPath& path) {
         Append(path, subKey);
         bool created = false;
         if (LONG r = RegistryHive::Instance().CreateKey(path, created); r != ERROR_SUCCESS)
@@ -111,9 +117,7 @@ LONG RegCreateKeyExA(HKEY root, const char* subKey, DWORD /*reserved*/, const ch
         if (disposition)
             *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
         return ERROR_SUCCESS;
-    } catch (const std::bad_alloc&) {
-        return Result(ERROR_NOT_ENOUGH_MEMORY);
-    }
+    });
 }
 
 LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* cbData)
@@ -121,10 +125,7 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, 
     // A buffer without its size cannot be filled safely.
     if (reserved || (data && !cbData))
         return Result(ERROR_INVALID_PARAMETER);
-    try {
-        RegistryHive::KeyPath path;
-        if (!PathOf(key, path))
-            return Result(ERROR_INVALID_HANDLE);
+    return OnKey(key, [&](RegistryHive::KeyPath& path) {
         DWORD storedType = 0;
         std::string bytes;
         if (LONG r = RegistryHive::Instance().QueryValue(path, name ? name : "", storedType, bytes);
@@ -143,9 +144,7 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, 
         if (cbData)
             *cbData = size;
         return ERROR_SUCCESS;
-    } catch (const std::bad_alloc&) {
-        return Result(ERROR_NOT_ENOUGH_MEMORY);
-    }
+    });
 }
 
 LONG RegSetValueExA(HKEY key, const char* name, DWORD /*reserved*/, DWORD type, const BYTE* data,
@@ -153,16 +152,11 @@ LONG RegSetValueExA(HKEY key, const char* name, DWORD /*reserved*/, DWORD type, 
 {
     if (!data && cbData > 0)
         return Result(ERROR_INVALID_PARAMETER);
-    try {
-        RegistryHive::KeyPath path;
-        if (!PathOf(key, path))
-            return Result(ERROR_INVALID_HANDLE);
+    return OnKey(key, [&](RegistryHive::KeyPath& path) {
         std::string_view bytes =
             data ? std::string_view(reinterpret_cast<const char*>(data), cbData) : std::string_view();
         return Result(RegistryHive::Instance().SetValue(path, name ? name : "", type, bytes));
-    } catch (const std::bad_alloc&) {
-        return Result(ERROR_NOT_ENOUGH_MEMORY);
-    }
+    });
 }
 
 LONG RegCloseKey(HKEY key)

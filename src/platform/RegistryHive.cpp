@@ -1,6 +1,6 @@
 #include "platform/RegistryHive.h"
-#include "platform/HexDigit.h"
 
+#include "platform/HexDigit.h"
 #include "platform/Sjis.h"
 
 #include <QString>
@@ -35,12 +35,12 @@ bool IsLead(char c)
     return sjis::IsLeadByte(static_cast<unsigned char>(c));
 }
 
-constexpr char kHexDigits[] = "0123456789abcdef";
-
-void AppendHexByte(std::string& out, unsigned char b)
+// A byte as two hex digits, lower case as exports write them or upper case
+// as %XX escapes do.
+void AppendHexByte(std::string& out, unsigned char b, bool upper = false)
 {
-    out += kHexDigits[b >> 4];
-    out += kHexDigits[b & 0xF];
+    out += HexDigitChar(b >> 4, upper);
+    out += HexDigitChar(b & 0xF, upper);
 }
 
 std::string_view Trim(std::string_view s)
@@ -304,20 +304,15 @@ std::size_t FindBadUtf8(std::string_view s)
 
 // The UTF-8 form of code page 932 text, when converting it back gives the
 // very same bytes (some characters have two codes, and only one comes back).
+// Invalid bytes need no test of their own: they read as U+FFFD, which comes
+// back as a "?" they cannot have been.
 std::optional<std::string> ExactUtf8(std::string_view bytes)
 {
-    if (!sjis::IsValid(bytes))
-        return std::nullopt;
     QString text = sjis::ToUnicode(bytes);
     if (sjis::FromUnicode(text) != bytes)
         return std::nullopt;
     QByteArray utf8 = text.toUtf8();
     return std::string(utf8.constData(), std::size_t(utf8.size()));
-}
-
-std::string Cp932FromUtf8(std::string_view utf8)
-{
-    return sjis::FromUnicode(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
 }
 
 bool MustEscapeByte(unsigned char b)
@@ -328,9 +323,7 @@ bool MustEscapeByte(unsigned char b)
 void AppendPercent(std::string& out, unsigned char b)
 {
     out += '%';
-    constexpr char upper[] = "0123456789ABCDEF";
-    out += upper[b >> 4];
-    out += upper[b & 0xF];
+    AppendHexByte(out, b, true);
 }
 
 // A key or value name as it is written in the file (see the header).
@@ -368,7 +361,7 @@ std::string DecodeName(std::string_view utf8)
     for (std::size_t i = 0; i < utf8.size();) {
         if (utf8[i] == '%' && i + 2 < utf8.size() && HexDigitValue(utf8[i + 1]) >= 0 &&
             HexDigitValue(utf8[i + 2]) >= 0) {
-            out += Cp932FromUtf8(utf8.substr(runStart, i - runStart));
+            out += sjis::FromUtf8(utf8.substr(runStart, i - runStart));
             out += char(HexDigitValue(utf8[i + 1]) * 16 + HexDigitValue(utf8[i + 2]));
             i += 3;
             runStart = i;
@@ -376,7 +369,7 @@ std::string DecodeName(std::string_view utf8)
             ++i;
         }
     }
-    out += Cp932FromUtf8(utf8.substr(runStart));
+    out += sjis::FromUtf8(utf8.substr(runStart));
     return out;
 }
 
@@ -528,6 +521,20 @@ std::optional<std::string> ReadQuoted(std::string_view s, std::size_t& pos)
     return std::nullopt;
 }
 
+std::optional<DWORD> ReadHexNumber(std::string_view s)
+{
+    if (s.empty() || s.size() > 8)
+        return std::nullopt;
+    DWORD value = 0;
+    for (char c : s) {
+        int d = HexDigitValue(c);
+        if (d < 0)
+            return std::nullopt;
+        value = value * 16 + DWORD(d);
+    }
+    return value;
+}
+
 std::optional<std::string> ReadHexBytes(std::string_view s)
 {
     std::string out;
@@ -543,34 +550,14 @@ std::optional<std::string> ReadHexBytes(std::string_view s)
         // A trailing comma is allowed, as exports leave one before a wrap.
         if (token.empty() && lastToken && start > 0)
             return out;
-        if (token.empty() || token.size() > 2)
+        auto value = token.size() > 2 ? std::nullopt : ReadHexNumber(token);
+        if (!value)
             return std::nullopt;
-        int value = 0;
-        for (char c : token) {
-            int d = HexDigitValue(c);
-            if (d < 0)
-                return std::nullopt;
-            value = value * 16 + d;
-        }
-        out += char(value);
+        out += char(*value);
         if (lastToken)
             return out;
         start = comma + 1;
     }
-}
-
-std::optional<DWORD> ReadHexNumber(std::string_view s)
-{
-    if (s.empty() || s.size() > 8)
-        return std::nullopt;
-    DWORD value = 0;
-    for (char c : s) {
-        int d = HexDigitValue(c);
-        if (d < 0)
-            return std::nullopt;
-        value = value * 16 + DWORD(d);
-    }
-    return value;
 }
 
 using ParseResult = std::expected<void, std::string>;
@@ -603,22 +590,22 @@ ParseResult ReadValueLine(std::string_view line, RegistryHive::Key& key)
         if (!Trim(rest.substr(p)).empty())
             return std::unexpected("文字列の後に余計な文字があります");
         type = kRegSz;
-        data = Cp932FromUtf8(*text);
+        data = sjis::FromUtf8(*text);
         data += '\0';
-    } else if (StartsWithNoCase(rest, "hex:")) {
+    } else if (StartsWithNoCase(rest, "hex:") || StartsWithNoCase(rest, "hex(")) {
+        // hex: is REG_BINARY; hex(type): names the type.
         type = kRegBinary;
-        auto bytes = ReadHexBytes(rest.substr(4));
-        if (!bytes)
-            return std::unexpected("16 進数のバイト列が正しくありません");
-        data = std::move(*bytes);
-    } else if (StartsWithNoCase(rest, "hex(")) {
-        std::size_t close = rest.find("):");
-        auto number =
-            close == std::string_view::npos ? std::nullopt : ReadHexNumber(rest.substr(4, close - 4));
-        if (!number)
-            return std::unexpected("値の種類が正しくありません");
-        type = *number;
-        auto bytes = ReadHexBytes(rest.substr(close + 2));
+        std::size_t start = 4;
+        if (rest[3] == '(') {
+            std::size_t close = rest.find("):");
+            auto number =
+                close == std::string_view::npos ? std::nullopt : ReadHexNumber(rest.substr(4, close - 4));
+            if (!number)
+                return std::unexpected("値の種類が正しくありません");
+            type = *number;
+            start = close + 2;
+        }
+        auto bytes = ReadHexBytes(rest.substr(start));
         if (!bytes)
             return std::unexpected("16 進数のバイト列が正しくありません");
         data = std::move(*bytes);
@@ -879,8 +866,12 @@ void RegistryHive::Deliver(std::vector<std::string> messages)
 void RegistryHive::DropCache()
 {
     std::lock_guard guard(mutex_);
-    loaded_ = false;
-    loadedPath_.clear();
+    Forget("");
+}
+
+void RegistryHive::Forget(const std::string& path)
+{
+    loadedPath_ = path;
     loadedStamp_ = {};
     root_ = {};
     writeBlocked_ = false;
@@ -900,12 +891,9 @@ void RegistryHive::Load(const std::string& path, LockFile& lock, bool exclusive)
     std::string bytes;
     FileStamp stamp;
     int e = ReadWholeFile(path, bytes, stamp);
-    loaded_ = true;
-    loadedPath_ = path;
-    root_ = {};
+    Forget(path);
     if (e == ENOENT || e == ENOTDIR) {
         loadedStamp_ = StampOfPath(path);
-        writeBlocked_ = false;
         return;
     }
     if (e != 0) {
@@ -922,7 +910,6 @@ void RegistryHive::Load(const std::string& path, LockFile& lock, bool exclusive)
     if (parsed) {
         root_ = std::move(*parsed);
         loadedStamp_ = stamp;
-        writeBlocked_ = false;
         return;
     }
     if (!exclusive) {
@@ -938,7 +925,6 @@ void RegistryHive::Load(const std::string& path, LockFile& lock, bool exclusive)
     int me = MoveAside(path, movedTo);
     if (me == 0) {
         loadedStamp_ = StampOfPath(path);
-        writeBlocked_ = false;
         pending_.push_back("設定ファイル「" + path + "」を読めませんでした（" + why + "）。「" + movedTo +
                            "」に移して、空の設定で続けます。");
         return;
@@ -950,29 +936,25 @@ void RegistryHive::Load(const std::string& path, LockFile& lock, bool exclusive)
                    ErrnoText(me) + "）、空の設定で続けますが、設定は保存されません。");
 }
 
-void RegistryHive::Refresh()
+std::string RegistryHive::Refresh()
 {
     std::string path = HivePath();
     if (path.empty()) {
-        loaded_ = true;
-        loadedPath_.clear();
-        loadedStamp_ = {};
-        root_ = {};
-        writeBlocked_ = false;
-        return;
+        Forget("");
+        return path;
     }
-    if (loaded_ && path == loadedPath_ && StampOfPath(path) == loadedStamp_)
-        return;
+    if (path == loadedPath_ && StampOfPath(path) == loadedStamp_)
+        return path;
     LockFile lock;
     // Without a folder there is neither a lock file nor a hive; read anyway.
     if (lock.Open(path + ".lock") == 0)
         lock.Lock(LOCK_SH);
     Load(path, lock, false);
+    return path;
 }
 
-LONG RegistryHive::Write(const std::function<bool(Key&)>& change)
+LONG RegistryHive::Write(const std::string& path, const std::function<bool(Key&)>& change)
 {
-    std::string path = HivePath();
     if (path.empty())
         return ERROR_CANTWRITE;
     if (int e = MakeFolders(ParentFolder(path)))
@@ -984,7 +966,7 @@ LONG RegistryHive::Write(const std::function<bool(Key&)>& change)
         return FromErrno(e);
     // Another process may have written since we read: start from its file so
     // that its changes are kept.
-    if (!loaded_ || path != loadedPath_ || StampOfPath(path) != loadedStamp_)
+    if (path != loadedPath_ || StampOfPath(path) != loadedStamp_)
         Load(path, lock, true);
     if (writeBlocked_)
         return ERROR_BADDB;
@@ -999,83 +981,69 @@ LONG RegistryHive::Write(const std::function<bool(Key&)>& change)
     return ERROR_SUCCESS;
 }
 
-LONG RegistryHive::OpenKey(const KeyPath& path)
+template <typename Operation> LONG RegistryHive::Locked(Operation&& operation)
 {
     LONG result;
     std::vector<std::string> messages;
     {
         std::lock_guard guard(mutex_);
-        Refresh();
-        result = FindKey(root_, path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+        const std::string path = Refresh();
+        result = operation(path);
         messages.swap(pending_);
     }
     Deliver(std::move(messages));
     return result;
+}
+
+LONG RegistryHive::OpenKey(const KeyPath& path)
+{
+    return Locked(
+        [&](const std::string&) { return FindKey(root_, path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND; });
 }
 
 LONG RegistryHive::CreateKey(const KeyPath& path, bool& created)
 {
-    LONG result = ERROR_SUCCESS;
-    std::vector<std::string> messages;
     created = false;
-    {
-        std::lock_guard guard(mutex_);
-        Refresh();
+    return Locked([&](const std::string& file) {
         // Opening a key that is there needs no write (nor a writable folder).
-        if (!FindKey(root_, path)) {
-            result = Write([&](Key& root) {
-                bool isNew = false;
-                EnsureKey(root, path, isNew);
-                created = isNew;
-                return isNew;
-            });
-            if (result != ERROR_SUCCESS)
-                created = false;
-        }
-        messages.swap(pending_);
-    }
-    Deliver(std::move(messages));
-    return result;
+        if (FindKey(root_, path))
+            return ERROR_SUCCESS;
+        LONG result = Write(file, [&](Key& root) {
+            bool isNew = false;
+            EnsureKey(root, path, isNew);
+            created = isNew;
+            return isNew;
+        });
+        if (result != ERROR_SUCCESS)
+            created = false;
+        return result;
+    });
 }
 
 LONG RegistryHive::QueryValue(const KeyPath& path, std::string_view name, DWORD& type, std::string& data)
 {
-    LONG result = ERROR_FILE_NOT_FOUND;
-    std::vector<std::string> messages;
-    {
-        std::lock_guard guard(mutex_);
-        Refresh();
-        if (Key* key = FindKey(root_, path)) {
-            if (Value* v = FindValue(*key, name)) {
-                type = v->type;
-                data = v->data;
-                result = ERROR_SUCCESS;
-            }
-        }
-        messages.swap(pending_);
-    }
-    Deliver(std::move(messages));
-    return result;
+    return Locked([&](const std::string&) {
+        Key* key = FindKey(root_, path);
+        Value* v = key ? FindValue(*key, name) : nullptr;
+        if (!v)
+            return ERROR_FILE_NOT_FOUND;
+        type = v->type;
+        data = v->data;
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegistryHive::SetValue(const KeyPath& path, std::string_view name, DWORD type, std::string_view data)
 {
-    LONG result = ERROR_SUCCESS;
-    std::vector<std::string> messages;
-    {
-        std::lock_guard guard(mutex_);
-        Refresh();
+    return Locked([&](const std::string& file) {
         Key* key = FindKey(root_, path);
         Value* v = key ? FindValue(*key, name) : nullptr;
         // Storing what the file already holds needs no write.
-        if (!v || v->type != type || v->data != data) {
-            result = Write([&](Key& root) {
-                bool created = false;
-                return PutValue(EnsureKey(root, path, created), name, type, data);
-            });
-        }
-        messages.swap(pending_);
-    }
-    Deliver(std::move(messages));
-    return result;
+        if (v && v->type == type && v->data == data)
+            return ERROR_SUCCESS;
+        return Write(file, [&](Key& root) {
+            bool created = false;
+            return PutValue(EnsureKey(root, path, created), name, type, data);
+        });
+    });
 }

@@ -116,20 +116,29 @@ public:
 private:
     class LockFile;
 
-    // Reads the file again if it changed since it was last read.
-    void Refresh();
+    // Runs one operation under the lock on the hive as the file now holds
+    // it, then delivers what it queued for the user. The operation gets the
+    // hive file's path.
+    template <typename Operation> LONG Locked(Operation&& operation);
+    // Reads the file again if it changed since it was last read; returns the
+    // hive file's path (empty when there is none).
+    std::string Refresh();
+    // Starts over with an empty hive, as read from path; an empty path
+    // means nothing was read, and the next call reads the file again.
+    void Forget(const std::string& path);
     // Reads the file into root_; with `exclusive` a bad file is moved aside.
     void Load(const std::string& path, LockFile& lock, bool exclusive);
-    // Applies a change to a copy of the hive, writes it and only then keeps
-    // it. `change` returns false when it changed nothing.
-    LONG Write(const std::function<bool(Key&)>& change);
+    // Applies a change to a copy of the hive, writes it to the file and only
+    // then keeps it. `change` returns false when it changed nothing.
+    LONG Write(const std::string& path, const std::function<bool(Key&)>& change);
     // Queues a message unless it is about a file already reported.
     void ReportOnce(const std::string& path, const FileStamp& stamp, std::string message);
     // Calls the handler for messages queued under the lock, after it is let go.
     void Deliver(std::vector<std::string> messages);
 
     std::mutex mutex_;
-    bool loaded_ = false;
+    // The file root_ was read from; empty until a hive file has been read
+    // (there is never a hive file of that name).
     std::string loadedPath_;
     FileStamp loadedStamp_;
     Key root_;

@@ -1,12 +1,12 @@
 #include "platform/RtfReader.h"
-#include "platform/HexDigit.h"
 
+#include "platform/HexDigit.h"
+#include "platform/Iconv.h"
 #include "platform/Sjis.h"
 
 #include <QString>
 #include <algorithm>
 #include <cstdint>
-#include <iconv.h>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -20,11 +20,8 @@ constexpr int kJapaneseCodePage = 932;
 constexpr std::int64_t kParamMax = 0x7FFFFFFF;
 constexpr int kMaxHalfPoints = 32767;
 
-bool IsDbcsCodePage(int cp)
-{
-    return cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 1361;
-}
-
+// The lead and trail bytes of the double-byte code pages; no byte is a lead
+// byte of any other code page.
 bool IsLead(int cp, unsigned char b)
 {
     switch (cp) {
@@ -40,7 +37,7 @@ bool IsLead(int cp, unsigned char b)
 bool IsTrail(int cp, unsigned char b)
 {
     switch (cp) {
-    case 932: return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+    case 932: return sjis::IsTrailByte(b);
     case 936: return b >= 0x40 && b <= 0xFE && b != 0x7F;
     case 949: return (b >= 0x41 && b <= 0x5A) || (b >= 0x61 && b <= 0x7A) || (b >= 0x81 && b <= 0xFE);
     case 950: return (b >= 0x40 && b <= 0x7E) || (b >= 0xA1 && b <= 0xFE);
@@ -76,60 +73,29 @@ void AppendUcs4(QString& out, char32_t c)
 // conversion descriptors are opened once per code page and read.
 class Decoder {
 public:
-    Decoder() = default;
-    ~Decoder()
-    {
-        for (auto& [cp, cd] : open_)
-            if (cd != Invalid())
-                iconv_close(cd);
-    }
-    Decoder(const Decoder&) = delete;
-    Decoder& operator=(const Decoder&) = delete;
-
     // Appends the character of one or two bytes; U+FFFD when the code page
     // does not define it (or is unknown).
     void Decode(int cp, const unsigned char* bytes, std::size_t n, QString& out)
     {
-        iconv_t cd = Open(cp);
-        if (cd == Invalid()) {
+        auto it = open_.find(cp);
+        if (it == open_.end()) {
+            const std::string name = cp == 10000 ? std::string("MACINTOSH") : "CP" + std::to_string(cp);
+            it = open_.try_emplace(cp, "UTF-32LE", name.c_str()).first;
+        }
+        std::string utf32;
+        if (!it->second.Convert({reinterpret_cast<const char*>(bytes), n}, utf32) || utf32.size() < 4) {
             out += QChar(0xFFFD);
             return;
         }
-        char in[2] = {char(bytes[0]), n > 1 ? char(bytes[1]) : '\0'};
-        char* inPtr = in;
-        std::size_t inLeft = n;
-        unsigned char buffer[16];
-        char* outPtr = reinterpret_cast<char*>(buffer);
-        std::size_t outLeft = sizeof buffer;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        std::size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        std::size_t produced = (sizeof buffer - outLeft) / 4;
-        if (r == std::size_t(-1) || inLeft != 0 || produced == 0) {
-            out += QChar(0xFFFD);
-            return;
-        }
-        for (std::size_t k = 0; k < produced; ++k) {
-            const unsigned char* p = buffer + 4 * k;
-            char32_t u = char32_t(p[0]) | char32_t(p[1]) << 8 | char32_t(p[2]) << 16 | char32_t(p[3]) << 24;
-            AppendUcs4(out, u);
+        for (std::size_t k = 0; k + 4 <= utf32.size(); k += 4) {
+            const auto* p = reinterpret_cast<const unsigned char*>(utf32.data() + k);
+            AppendUcs4(out,
+                       char32_t(p[0]) | char32_t(p[1]) << 8 | char32_t(p[2]) << 16 | char32_t(p[3]) << 24);
         }
     }
 
 private:
-    static iconv_t Invalid() { return reinterpret_cast<iconv_t>(-1); }
-
-    iconv_t Open(int cp)
-    {
-        auto it = open_.find(cp);
-        if (it != open_.end())
-            return it->second;
-        std::string name = cp == 10000 ? std::string("MACINTOSH") : "CP" + std::to_string(cp);
-        iconv_t cd = iconv_open("UTF-32LE", name.c_str());
-        open_.emplace(cp, cd);
-        return cd;
-    }
-
-    std::map<int, iconv_t> open_;
+    std::map<int, Iconv> open_;
 };
 
 // The character format of text as the stream sets it: font and colour by
@@ -438,12 +404,6 @@ std::string Trim(std::string text)
     return text.substr(first, last - first);
 }
 
-bool SameFormat(const RtfRun& a, const RtfRun& b)
-{
-    return a.hasColor == b.hasColor && (!a.hasColor || a.color == b.color) && a.face == b.face &&
-           a.charSet == b.charSet && a.halfPoints == b.halfPoints && a.bold == b.bold && a.italic == b.italic;
-}
-
 class Parser {
 public:
     explicit Parser(std::string_view in) : in_(in), body_(decoder_), name_(decoder_) {}
@@ -576,7 +536,7 @@ private:
         // \, { or } (as in 0x95 0x5C), in skipped text as well.
         bool pair = false;
         unsigned char trail = 0;
-        if (IsDbcsCodePage(cp) && IsLead(cp, c) && pos_ < in_.size() && IsTrail(cp, At(pos_))) {
+        if (IsLead(cp, c) && pos_ < in_.size() && IsTrail(cp, At(pos_))) {
             trail = At(pos_++);
             pair = true;
         }
@@ -837,7 +797,7 @@ private:
             run.halfPoints = f.halfPoints;
             run.bold = f.bold;
             run.italic = f.italic;
-            if (!runs.empty() && SameFormat(runs.back(), run))
+            if (!runs.empty() && runs.back().SameFormat(run))
                 runs.back().text += piece.text;
             else {
                 run.text = std::move(piece.text);

@@ -16,6 +16,15 @@ struct RtfRun {
     int halfPoints = 0; // font size in half-points; 0: the control's default
     bool bold = false;
     bool italic = false;
+
+    // Whether the two runs show their text alike: every attribute but the
+    // text equal, the colour only when there is one.
+    bool SameFormat(const RtfRun& other) const
+    {
+        return hasColor == other.hasColor && (!hasColor || color == other.color) && face == other.face &&
+               charSet == other.charSet && halfPoints == other.halfPoints && bold == other.bold &&
+               italic == other.italic;
+    }
 };
 
 using RtfRuns = std::vector<RtfRun>;

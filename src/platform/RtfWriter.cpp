@@ -1,5 +1,6 @@
 #include "platform/RtfWriter.h"
 
+#include "platform/HexDigit.h"
 #include "platform/RtfReader.h"
 #include "platform/Sjis.h"
 
@@ -13,26 +14,11 @@ namespace {
 constexpr int kDocumentCodePage = 932;
 constexpr int kMaxHalfPoints = 32767;
 
-bool IsTrailByte(unsigned char b)
-{
-    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-}
-
-// The length of the character at text[i]: 2 for a lead byte with its trail.
-std::size_t CharLength(std::string_view text, std::size_t i)
-{
-    return sjis::IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
-                   IsTrailByte(static_cast<unsigned char>(text[i + 1]))
-               ? 2
-               : 1;
-}
-
 void AppendHex(std::string& out, unsigned char b)
 {
-    static constexpr char kDigits[] = "0123456789abcdef";
     out += "\\'";
-    out += kDigits[b >> 4];
-    out += kDigits[b & 0xF];
+    out += HexDigitChar(b >> 4);
+    out += HexDigitChar(b & 0xF);
 }
 
 // Appends text with the escapes RTF needs. In a font table name (name) a ";"
@@ -78,7 +64,7 @@ void AppendText(std::string& out, std::string_view text, int codePage, bool name
         }
         needDelimiter = false;
         if (codePage == kDocumentCodePage) {
-            std::size_t n = CharLength(text, i);
+            std::size_t n = sjis::CharLength(text, i);
             for (std::size_t k = 0; k < n; ++k)
                 AppendHex(out, static_cast<unsigned char>(text[i + k]));
             i += n;
@@ -88,7 +74,7 @@ void AppendText(std::string& out, std::string_view text, int codePage, bool name
         // goes as Unicode, each with "?" for readers that skip \u.
         std::size_t end = i;
         while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80)
-            end += CharLength(text, end);
+            end += sjis::CharLength(text, end);
         end = std::min(end, text.size());
         QString unicode = sjis::ToUnicode(text.substr(i, end - i));
         for (QChar ch : unicode) {

@@ -51,6 +51,35 @@ std::string UpToNul(const std::vector<char>& buffer)
     return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
 }
 
+// The face, cut to what the font settings hold; a missing or empty value
+// leaves face as it is.
+void ReadFace(HKEY key, DWORD bufferSize, std::string& face)
+{
+    std::string read;
+    if (ReadFixedString(key, kEditFace, bufferSize, read) && !read.empty())
+        face = read.substr(0, kMaxFaceBytes);
+}
+
+// The three FTP values, each in a buffer of the given size.
+void ReadFtpAccount(HKEY key, DWORD bufferSize, FtpAccount& account)
+{
+    ReadFixedString(key, kFtpUrl, bufferSize, account.url);
+    ReadFixedString(key, kUserId, bufferSize, account.user);
+    ReadFixedString(key, kUserPass, bufferSize, account.password);
+}
+
+// One application path of the APPSETTING key, read in full; false, with the
+// path empty, when the key is missing.
+bool ReadAppPath(const char* name, std::string& path)
+{
+    path.clear();
+    OpenKey key(Open(kAppKey));
+    if (!key)
+        return false;
+    ReadSizedString(key.get(), name, path);
+    return true;
+}
+
 template <typename T> bool ReadExact(HKEY key, const char* name, T& field)
 {
     BYTE bytes[sizeof(T)] = {};
@@ -119,7 +148,7 @@ ValueWrite StringValue(const char* name, const std::string& text)
 
 ValueWrite FaceValue(const std::string& face)
 {
-    return {kEditFace, REG_SZ, face.substr(0, std::min(face.size(), kMaxFaceBytes))};
+    return {kEditFace, REG_SZ, face.substr(0, kMaxFaceBytes)};
 }
 
 ValueWrite ByteValue(const char* name, BYTE value)
@@ -137,22 +166,19 @@ ValueWrite LongValue(const char* name, DWORD value)
 
 DWORD WriteGroup(const char* keyPath, const std::vector<ValueWrite>& values)
 {
-    HKEY key = Create(keyPath);
-    if (!key) {
-        DWORD code = GetLastError();
-        return code ? code : DWORD(ERROR_CANTWRITE);
-    }
-    bool ok = true;
-    for (const ValueWrite& value : values) {
-        if (RegSetValueExA(key, value.name, 0, value.type, reinterpret_cast<const BYTE*>(value.bytes.data()),
-                           DWORD(value.bytes.size())) != ERROR_SUCCESS) {
-            ok = false;
-            break;
+    if (HKEY key = Create(keyPath)) {
+        bool ok = true;
+        for (const ValueWrite& value : values) {
+            ok = RegSetValueExA(key, value.name, 0, value.type,
+                                reinterpret_cast<const BYTE*>(value.bytes.data()),
+                                DWORD(value.bytes.size())) == ERROR_SUCCESS;
+            if (!ok)
+                break;
         }
+        RegCloseKey(key);
+        if (ok)
+            return 0;
     }
-    RegCloseKey(key);
-    if (ok)
-        return 0;
     // A failure whose code the system did not keep is still reported as one.
     DWORD code = GetLastError();
     return code ? code : DWORD(ERROR_CANTWRITE);
@@ -177,9 +203,7 @@ FontSettings LoadFontSettings()
     if (!key)
         return font;
     ReadByte(key.get(), kEditCharSet, font.charSet);
-    std::string face;
-    if (ReadFixedString(key.get(), kEditFace, 260, face) && !face.empty())
-        font.face = face.substr(0, std::min(face.size(), kMaxFaceBytes));
+    ReadFace(key.get(), 260, font.face);
     ReadLong(key.get(), kEditSize, font.heightTwips);
     ReadColor(key.get(), kCommandColor, font.commandColor);
     ReadColor(key.get(), kCommentColor, font.commentColor);
@@ -201,9 +225,7 @@ ViewFont LoadViewFont()
     OpenKey key(Open(kFontKey));
     if (!key)
         return font;
-    std::string face;
-    if (ReadFixedString(key.get(), kEditFace, 100, face) && !face.empty())
-        font.face = face.substr(0, std::min(face.size(), kMaxFaceBytes));
+    ReadFace(key.get(), 100, font.face);
     ReadLong(key.get(), kEditSize, font.heightTwips);
     ReadByte(key.get(), kEditCharSet, font.charSet);
     ReadColor(key.get(), kCommentColor, font.commentColor);
@@ -222,11 +244,8 @@ FtpAccount LoadFtpAccountForDialog()
 {
     FtpAccount account;
     OpenKey key(Create(kFtpKey));
-    if (!key)
-        return account;
-    ReadFixedString(key.get(), kFtpUrl, 260, account.url);
-    ReadFixedString(key.get(), kUserId, 260, account.user);
-    ReadFixedString(key.get(), kUserPass, 260, account.password);
+    if (key)
+        ReadFtpAccount(key.get(), 260, account);
     return account;
 }
 
@@ -236,9 +255,7 @@ bool LoadFtpAccount(FtpAccount& account)
     OpenKey key(Open(kFtpKey));
     if (!key)
         return false;
-    ReadFixedString(key.get(), kFtpUrl, 100, account.url);
-    ReadFixedString(key.get(), kUserId, 100, account.user);
-    ReadFixedString(key.get(), kUserPass, 100, account.password);
+    ReadFtpAccount(key.get(), 100, account);
     return true;
 }
 
@@ -284,22 +301,12 @@ DWORD SaveWebServerSettings(const WebServerSettings& web)
 
 bool ReadPerlPath(std::string& path)
 {
-    path.clear();
-    OpenKey key(Open(kAppKey));
-    if (!key)
-        return false;
-    ReadSizedString(key.get(), kPerlApp, path);
-    return true;
+    return ReadAppPath(kPerlApp, path);
 }
 
 bool ReadHtmlAppPath(std::string& path)
 {
-    path.clear();
-    OpenKey key(Open(kAppKey));
-    if (!key)
-        return false;
-    ReadSizedString(key.get(), kHtmlApp, path);
-    return true;
+    return ReadAppPath(kHtmlApp, path);
 }
 
 int ReadSizeTwips(std::string_view text)

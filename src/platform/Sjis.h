@@ -17,6 +17,23 @@ constexpr bool IsLeadByte(unsigned char c)
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
+// A byte that can follow a lead byte: 0x40-0x7E or 0x80-0xFC.
+constexpr bool IsTrailByte(unsigned char c)
+{
+    return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
+
+// The length of the character starting at bytes[i]: 2 for a lead byte with
+// a trail byte after it, else 1, so that a stray lead byte never swallows
+// the line break or ASCII character after it.
+constexpr std::size_t CharLength(std::string_view bytes, std::size_t i)
+{
+    return IsLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size() &&
+                   IsTrailByte(static_cast<unsigned char>(bytes[i + 1]))
+               ? 2
+               : 1;
+}
+
 // True when every character of the bytes is valid code page 932.
 bool IsValid(std::string_view bytes);
 

@@ -5,7 +5,6 @@
 #include "AppFixture.h"
 
 #include "app/CAboutDlg.h"
-#include "app/CMenuBuilder.h"
 #include "app/CNameInputDlg.h"
 #include "app/CRecentFileList.h"
 #include "app/CSettingDlg.h"
@@ -14,11 +13,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QTest>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -88,7 +83,7 @@ protected:
         WhenDialog<CNameInputDlg>([name](CNameInputDlg& dialog) {
             EXPECT_EQ(dialog.windowTitle(), Q("新しいファイル名の入力"));
             dialog.findChild<QLineEdit*>(QStringLiteral("1000"))->setText(name);
-            dialog.findChild<QPushButton*>(QString::number(IDOK))->click();
+            Press(dialog, IDOK);
         });
     }
     QStringList RecentItems(UINT menu) const
@@ -139,8 +134,7 @@ TEST_F(AppCommandsTest, NewFileInAProjectIsCreatedEmptyAndJoinsTheProjectUnopene
     EXPECT_EQ(project.added[1], files_.file("ｻﾝﾌﾟﾙ.pl"));
 
     // Cancel creates nothing.
-    WhenDialog<CNameInputDlg>(
-        [](CNameInputDlg& dialog) { dialog.findChild<QPushButton*>(QString::number(IDCANCEL))->click(); });
+    WhenDialog<CNameInputDlg>([](CNameInputDlg& dialog) { Press(dialog, IDCANCEL); });
     Frame().SendCommand(57600);
     EXPECT_EQ(project.added.size(), 2u);
 }
@@ -223,16 +217,10 @@ TEST_F(AppCommandsTest, RecentFilesAreKeptInTheHiveAndListedInBothMenus)
     OpenFile(a);
     OpenFile(b);
     const char* key = CRecentFileList::kKeyPath;
-    auto stored = [&](const char* name) {
-        auto value = ReadStored(key, name);
-        EXPECT_TRUE(value) << name;
-        EXPECT_EQ(value ? value->type : 0u, REG_SZ) << name;
-        return value ? value->bytes : "?"s;
-    };
-    EXPECT_EQ(stored("File1"), b + '\0');
-    EXPECT_EQ(stored("File2"), a + '\0');
-    EXPECT_EQ(stored("File3"), "\0"s);
-    EXPECT_EQ(stored("File4"), "\0"s);
+    EXPECT_STORED(key, "File1", REG_SZ, b + '\0');
+    EXPECT_STORED(key, "File2", REG_SZ, a + '\0');
+    EXPECT_STORED(key, "File3", REG_SZ, "\0"s);
+    EXPECT_STORED(key, "File4", REG_SZ, "\0"s);
     const QStringList expected{QStringLiteral("&1 ") + QString::fromStdString(b),
                                QStringLiteral("&2 ") + QString::fromStdString(a)};
     EXPECT_EQ(RecentItems(128), expected);
@@ -249,15 +237,14 @@ TEST_F(AppCommandsTest, RecentFilesAreKeptInTheHiveAndListedInBothMenus)
     // moves it to the top.
     Restart();
     EXPECT_EQ(RecentItems(128), expected);
-    Frame().UpdateMenu(CMenuBuilder::FindPopup(Frame().MenuBar(128), 57616));
-    EXPECT_TRUE(CMenuBuilder::FindAction(Frame().MenuBar(128), 57617)->isEnabled());
+    EXPECT_TRUE(ItemEnabled(128, 57617));
     CMenuBuilder::FindAction(Frame().MenuBar(128), 57617)->trigger();
     QApplication::processEvents();
     ASSERT_NE(ActiveDocument(), nullptr);
     EXPECT_EQ(ActiveDocument()->GetPathName(), a);
     EXPECT_EQ(RecentItems(129), (QStringList{QStringLiteral("&1 ") + QString::fromStdString(a),
                                              QStringLiteral("&2 ") + QString::fromStdString(b)}));
-    EXPECT_EQ(stored("File1"), a + '\0');
+    EXPECT_STORED(key, "File1", REG_SZ, a + '\0');
 }
 
 TEST_F(AppCommandsTest, RecentFileListKeepsFourAndDropsAFileThatIsGone)
@@ -282,9 +269,7 @@ TEST_F(AppCommandsTest, RecentFileListKeepsFourAndDropsAFileThatIsGone)
     EXPECT_EQ(ui.Boxes()[0].caption, "Error");
     EXPECT_EQ(App().RecentFiles().Entries(), (std::vector<std::string>{paths[4], paths[2], paths[1]}));
     EXPECT_EQ(RecentItems(129).size(), 3);
-    auto file4 = ReadStored(CRecentFileList::kKeyPath, "File4");
-    ASSERT_TRUE(file4);
-    EXPECT_EQ(file4->bytes, "\0"s);
+    EXPECT_STORED(CRecentFileList::kKeyPath, "File4", REG_SZ, "\0"s);
 }
 
 TEST_F(AppCommandsTest, ExitWithUnsavedChangesAsksAndCancelKeepsTheProgramRunning)
@@ -336,8 +321,7 @@ TEST_F(AppCommandsTest, SettingsOkMakesEachPartReadItsSettingsThenSetsTheTipSwit
     ASSERT_EQ(App().Colorizer().TipSwitch(), 1) << "no TIP_Flag stored: the switch starts on";
 
     // Cancel: nobody reads anything.
-    WhenDialog<CSettingDlg>(
-        [](CSettingDlg& dialog) { dialog.findChild<QPushButton*>(QString::number(IDCANCEL))->click(); });
+    WhenDialog<CSettingDlg>([](CSettingDlg& dialog) { Press(dialog, IDCANCEL); });
     EXPECT_TRUE(Frame().SendCommand(32781));
     EXPECT_TRUE(log.empty());
 
@@ -347,7 +331,7 @@ TEST_F(AppCommandsTest, SettingsOkMakesEachPartReadItsSettingsThenSetsTheTipSwit
     WhenDialog<CSettingDlg>([&parent](CSettingDlg& dialog) {
         parent = dialog.parentWidget();
         EXPECT_FALSE(dialog.findChild<QCheckBox*>(QStringLiteral("1028"))->isChecked());
-        dialog.findChild<QPushButton*>(QString::number(IDOK))->click();
+        Press(dialog, IDOK);
     });
     Frame().SendCommand(32781);
     EXPECT_EQ(parent, &Frame());
@@ -360,7 +344,7 @@ TEST_F(AppCommandsTest, SettingsOkMakesEachPartReadItsSettingsThenSetsTheTipSwit
     ui.AnswerBox(IDOK);
     WhenDialog<CSettingDlg>([](CSettingDlg& dialog) {
         dialog.findChild<QCheckBox*>(QStringLiteral("1028"))->setChecked(true);
-        dialog.findChild<QPushButton*>(QString::number(IDOK))->click();
+        Press(dialog, IDOK);
     });
     Frame().SendCommand(32781);
     EXPECT_EQ(log.size(), 8u);
@@ -382,7 +366,7 @@ TEST_F(AppCommandsTest, VersionDialogShowsItsPictureAndClosesWithOk)
         // Painted, not blank: the picture holds more than one colour.
         const QImage image = picture.toImage();
         EXPECT_NE(image.pixel(2, 2), image.pixel(38, 40));
-        dialog.findChild<QPushButton*>(QString::number(IDOK))->click();
+        Press(dialog, IDOK);
     });
     EXPECT_TRUE(Frame().SendCommand(57664));
     EXPECT_TRUE(shown);
@@ -401,44 +385,34 @@ TEST_F(AppCommandsTest, HelpSaysTheManualIsNotInstalledYet)
 TEST_F(AppCommandsTest, ProjectCommandsGoToTheProjectWithItsStates)
 {
     App().SetProjectHost(&project);
-    QMenuBar* bar = Frame().MenuBar(128);
-    QMenu* file = CMenuBuilder::FindPopup(bar, 32771);
-    auto enabled = [&](UINT id) {
-        Frame().UpdateMenu(file);
-        return CMenuBuilder::FindAction(bar, id)->isEnabled();
-    };
-    EXPECT_FALSE(enabled(32789));
-    EXPECT_FALSE(enabled(32779));
+    EXPECT_FALSE(ItemEnabled(128, 32789));
+    EXPECT_FALSE(ItemEnabled(128, 32779));
     project.modified = true;
-    EXPECT_TRUE(enabled(32789));
+    EXPECT_TRUE(ItemEnabled(128, 32789));
     project.named = true;
-    EXPECT_TRUE(enabled(32779));
+    EXPECT_TRUE(ItemEnabled(128, 32779));
 
     for (UINT id : {32771u, 32778u, 32789u, 32779u})
-        CMenuBuilder::FindAction(bar, id)->trigger();
+        CMenuBuilder::FindAction(Frame().MenuBar(128), id)->trigger();
     EXPECT_EQ(project.calls, (std::vector<std::string>{"open", "new", "save", "close"}));
     App().SetProjectHost(nullptr);
 }
 
 TEST(AppStartup, UnreadableSettingsFileIsReportedOnceInAnErrorBox)
 {
-    TempDir config("kestrix-app-badhive");
-    std::filesystem::create_directories(config.file("kestrix"));
-    config.write("kestrix/registry.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\software\\KESTRIX]\n");
-    ScopedEnv xdg("XDG_CONFIG_HOME", config.path());
+    OwnHive hive;
+    std::filesystem::create_directories(hive.config.file("kestrix"));
+    hive.config.write("kestrix/registry.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\software\\KESTRIX]\n");
     ScriptedUi ui;
     ui.AnswerBox(IDOK);
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(KESTRIX_BINARY_DIR);
     {
         CKESTRIX_2App app;
-        EXPECT_TRUE(app.InitInstance());
-        std::filesystem::current_path(old);
+        EXPECT_TRUE(StartIn(app, KESTRIX_BINARY_DIR));
     }
     ASSERT_EQ(ui.Boxes().size(), 1u);
     EXPECT_EQ(ui.Boxes()[0].caption, "Error");
     EXPECT_EQ(ui.Boxes()[0].Utf8Text().rfind(
-                  "設定ファイル「" + config.path() + "/kestrix/registry.reg」を読めませんでした", 0),
+                  "設定ファイル「" + hive.config.path() + "/kestrix/registry.reg」を読めませんでした", 0),
               0u)
         << ui.Boxes()[0].Utf8Text();
 }

@@ -1,8 +1,10 @@
-// What the application's flow tests share: the whole program started the
-// way main() starts it, on a settings hive of the test's own, from the build
-// folder where keydata.dat lies; a folder for the test's files; scripted
-// message boxes and file dialogs; and a way to answer the program's modal
-// dialogs as the user would.
+// What the application's tests share: texts in the program's code page, a
+// settings hive of the test's own and its values read back byte for byte,
+// typing and pressing buttons as the user would, and the flow tests'
+// fixture: the whole program started the way main() starts it, from the
+// build folder where keydata.dat lies, with a folder for the test's files,
+// scripted message boxes and file dialogs, and a way to answer the
+// program's modal dialogs.
 #pragma once
 
 #include "ScriptedUi.h"
@@ -10,6 +12,7 @@
 
 #include "app/CKESTRIX_2App.h"
 #include "app/CMainFrame.h"
+#include "app/CMenuBuilder.h"
 #include "platform/CDocument.h"
 #include "platform/CMDIChildWnd.h"
 #include "platform/CMultiDocTemplate.h"
@@ -18,8 +21,12 @@
 #include "platform/Sjis.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QStringList>
 #include <QTimer>
 #include <filesystem>
@@ -47,6 +54,12 @@ inline QStringList Lines(std::initializer_list<const char*> utf8)
     return lines;
 }
 
+// A settings hive of the test's own, in a folder removed afterwards.
+struct OwnHive {
+    TempDir config{"kestrix-app-config"};
+    ScopedEnv xdg{"XDG_CONFIG_HOME", config.path()};
+};
+
 // A value as the hive holds it: its type and exact bytes.
 struct StoredValue {
     DWORD type = 0;
@@ -70,8 +83,54 @@ inline std::optional<StoredValue> ReadStored(const char* keyPath, const std::str
         return std::nullopt;
     return value;
 }
+inline bool KeyExists(const char* keyPath)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+// Whether the hive holds the value with exactly this type and these bytes.
+inline ::testing::AssertionResult Stored(const char* keyPath, const std::string& name, DWORD type,
+                                         const std::string& bytes)
+{
+    const std::optional<StoredValue> value = ReadStored(keyPath, name);
+    if (!value)
+        return ::testing::AssertionFailure() << name << " is missing";
+    if (value->type != type || value->bytes != bytes)
+        return ::testing::AssertionFailure()
+               << name << " is type " << value->type << " " << ::testing::PrintToString(value->bytes)
+               << ", not type " << type << " " << ::testing::PrintToString(bytes);
+    return ::testing::AssertionSuccess();
+}
+#define EXPECT_STORED(keyPath, name, type, bytes) EXPECT_TRUE(::apptest::Stored(keyPath, name, type, bytes))
 
-class AppFixture : public ::testing::Test {
+// Typing on the keyboard, one character (or surrogate pair) at a time.
+inline void Type(QWidget* widget, const QString& text)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype n = text[i].isHighSurrogate() ? 2 : 1;
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text.mid(i, n));
+        QApplication::sendEvent(widget, &press);
+        i += n;
+    }
+}
+
+// Clicks the dialog's button with the id (IDOK, IDCANCEL or a control id).
+inline void Press(const QWidget& dialog, int id)
+{
+    dialog.findChild<QPushButton*>(QString::number(id))->click();
+}
+
+// Starts the program as main() does, from the folder.
+inline bool StartIn(CKESTRIX_2App& app, const std::string& folder)
+{
+    ScopedCurrentDir cwd(folder);
+    return app.InitInstance();
+}
+
+class AppFixture : public ::testing::Test, protected OwnHive {
 protected:
     void SetUp() override { Start(); }
 
@@ -84,12 +143,8 @@ protected:
     // Starts the program as main() does.
     void Start()
     {
-        const auto old = std::filesystem::current_path();
-        std::filesystem::current_path(KESTRIX_BINARY_DIR);
         app_ = std::make_unique<CKESTRIX_2App>();
-        const bool started = app_->InitInstance();
-        std::filesystem::current_path(old);
-        ASSERT_TRUE(started);
+        ASSERT_TRUE(StartIn(*app_, KESTRIX_BINARY_DIR));
         QApplication::processEvents();
     }
     // Ends the program and starts it again on the same settings.
@@ -120,6 +175,15 @@ protected:
         return titles;
     }
 
+    // Whether an item of menu bar 128 or 129 is enabled once its pop-up has
+    // been brought up to date, as just before it opens.
+    bool ItemEnabled(UINT menu, UINT id) const
+    {
+        QMenuBar* bar = Frame().MenuBar(menu);
+        Frame().UpdateMenu(CMenuBuilder::FindPopup(bar, id));
+        return CMenuBuilder::FindAction(bar, id)->isEnabled();
+    }
+
     // Once the command the test runs next has shown a modal dialog of type
     // T, answers it with act (which must close it). A dialog that never
     // shows fails the test.
@@ -148,8 +212,6 @@ protected:
         return ActiveDocument();
     }
 
-    TempDir config_{"kestrix-app-config"};
-    ScopedEnv xdg_{"XDG_CONFIG_HOME", config_.path()};
     TempDir files_{"kestrix-app-files"};
     ScriptedUi ui;
     std::unique_ptr<CKESTRIX_2App> app_;

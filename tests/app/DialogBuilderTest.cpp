@@ -3,6 +3,7 @@
 #include "app/CColorSwatch.h"
 #include "app/CDialogBuilder.h"
 #include "app/DialogUnits.h"
+#include "platform/CFaceSubstitution.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -99,7 +100,7 @@ TEST_F(DialogBuilderTest, PlacesControlsInTheDialogFontsUnits)
 {
     CDialogBuilder builder(resource_);
     builder.Build(&dialog_);
-    EXPECT_EQ(dialog_.font(), DialogUnits::DialogFont(QString::fromUtf8("ＭＳ Ｐゴシック"), 9));
+    EXPECT_EQ(dialog_.font(), CFaceSubstitution::Font(QString::fromUtf8("ＭＳ Ｐゴシック"), 9));
     const DialogUnits du(dialog_.font());
     EXPECT_EQ(dialog_.size(), du.Size(200, 120));
     EXPECT_EQ(dialog_.minimumSize(), dialog_.maximumSize()) << "the dialog's size is fixed";

@@ -5,19 +5,17 @@
 
 #include "app/CControlWnd.h"
 #include "app/CDebugBar.h"
-#include "app/CMenuBuilder.h"
 #include "editor/CKESTRIX_2View.h"
 #include "project/CProjectView.h"
 
 #include <QAction>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
+#include <array>
 
 namespace {
 
@@ -98,31 +96,31 @@ TEST_F(MainFrameTest, StartsCentredWithTitleToolbarAndBothBarsButNoStatusBar)
 TEST_F(MainFrameTest, BarsShowTheirTabsAndSelectOnlyExistingOnes)
 {
     QTabWidget* workspaceTabs = App().ControlWnd().Tabs();
-    ASSERT_EQ(workspaceTabs->count(), 2);
-    EXPECT_EQ(workspaceTabs->tabText(0), QStringLiteral("ProjectView"));
-    EXPECT_EQ(workspaceTabs->tabText(1), QStringLiteral("FTPView"));
-    EXPECT_STREQ(workspaceTabs->widget(0)->metaObject()->className(), "CProjectView");
-    EXPECT_STREQ(workspaceTabs->widget(1)->metaObject()->className(), "CFtpView");
-    EXPECT_EQ(workspaceTabs->tabPosition(), QTabWidget::South);
+    QTabWidget* outputTabs = App().DebugBar().Tabs();
     const QFont tabFont = workspaceTabs->tabBar()->font();
     EXPECT_EQ(tabFont.family(), Q("ＭＳ　明朝"));
     EXPECT_EQ(tabFont.pointSize(), 10);
+    // Each bar: its tabs' texts, then the classes of their pages.
+    const std::pair<QTabWidget*, std::array<const char*, 4>> bars[] = {
+        {workspaceTabs, {"ProjectView", "FTPView", "CProjectView", "CFtpView"}},
+        {outputTabs, {"SyntaxCheck", "DebugScreen", "CSyntaxCheck", "CDebugScreen"}},
+    };
+    for (const auto& [tabs, names] : bars) {
+        ASSERT_EQ(tabs->count(), 2);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(tabs->tabText(i), QString::fromLatin1(names[std::size_t(i)]));
+            EXPECT_STREQ(tabs->widget(i)->metaObject()->className(), names[std::size_t(i) + 2]);
+        }
+        EXPECT_EQ(tabs->tabPosition(), QTabWidget::South);
+        EXPECT_EQ(tabs->tabBar()->font(), tabFont) << "both bars use the same tab font";
+        EXPECT_EQ(tabs->currentIndex(), 0);
+    }
     for (int i = 0; i < 2; ++i) {
         const QPixmap icon = workspaceTabs->tabIcon(i).pixmap(16, 16);
         EXPECT_FALSE(icon.isNull());
         EXPECT_EQ(icon.size(), QSize(16, 16));
     }
     EXPECT_NE(workspaceTabs->tabIcon(0).pixmap(16).toImage(), workspaceTabs->tabIcon(1).pixmap(16).toImage());
-    EXPECT_EQ(workspaceTabs->currentIndex(), 0);
-
-    QTabWidget* outputTabs = App().DebugBar().Tabs();
-    ASSERT_EQ(outputTabs->count(), 2);
-    EXPECT_EQ(outputTabs->tabText(0), QStringLiteral("SyntaxCheck"));
-    EXPECT_EQ(outputTabs->tabText(1), QStringLiteral("DebugScreen"));
-    EXPECT_STREQ(outputTabs->widget(0)->metaObject()->className(), "CSyntaxCheck");
-    EXPECT_STREQ(outputTabs->widget(1)->metaObject()->className(), "CDebugScreen");
-    EXPECT_EQ(outputTabs->tabBar()->font(), tabFont) << "both bars use the same tab font";
-    EXPECT_EQ(outputTabs->currentIndex(), 0);
 
     App().ControlWnd().SelectTab(1);
     App().DebugBar().SelectTab(1);
@@ -196,19 +194,11 @@ TEST_F(MainFrameTest, Menu128HasEveryItemWhileNoDocumentIsOpen)
     }
 
     // Just before the file menu opens: no project, so neither saving nor
-    // closing one; an empty recent-file list; no printer set-up.
-    Frame().UpdateMenu(Popup(bar, 0));
-    auto enabled = [&](UINT id) { return CMenuBuilder::FindAction(bar, id)->isEnabled(); };
-    EXPECT_TRUE(enabled(57600));
-    EXPECT_TRUE(enabled(57601));
-    EXPECT_TRUE(enabled(32771));
-    EXPECT_TRUE(enabled(32778));
-    EXPECT_FALSE(enabled(32789));
-    EXPECT_FALSE(enabled(32779));
-    EXPECT_TRUE(enabled(32781));
-    EXPECT_TRUE(enabled(57606));
-    EXPECT_FALSE(enabled(57616));
-    EXPECT_TRUE(enabled(57665));
+    // closing one; an empty recent-file list.
+    for (UINT id : {57600u, 57601u, 32771u, 32778u, 32781u, 57606u, 57665u})
+        EXPECT_TRUE(ItemEnabled(128, id)) << id;
+    for (UINT id : {32789u, 32779u, 57616u})
+        EXPECT_FALSE(ItemEnabled(128, id)) << id;
 }
 
 TEST_F(MainFrameTest, Menu129ComesWithTheFirstDocumentAndGoesWithTheLast)
@@ -258,14 +248,11 @@ TEST_F(MainFrameTest, Menu129ComesWithTheFirstDocumentAndGoesWithTheLast)
 
     // With a document the document's own commands are enabled; undo waits
     // for an edit.
-    Frame().UpdateMenu(Popup(bar, 0));
-    Frame().UpdateMenu(Popup(bar, 1));
-    auto enabled = [&](UINT id) { return CMenuBuilder::FindAction(bar, id)->isEnabled(); };
     for (UINT id : {57602u, 57603u, 57604u, 32784u, 32786u, 32787u, 57607u, 57609u, 57635u, 57634u, 57637u,
                     57642u, 57636u, 57640u, 57641u})
-        EXPECT_TRUE(enabled(id)) << id;
-    EXPECT_FALSE(enabled(57643));
-    EXPECT_FALSE(enabled(32779));
+        EXPECT_TRUE(ItemEnabled(129, id)) << id;
+    EXPECT_FALSE(ItemEnabled(129, 57643));
+    EXPECT_FALSE(ItemEnabled(129, 32779));
 
     Frame().SendCommand(57600);
     ASSERT_EQ(OpenDocuments(), 2u);

@@ -1,26 +1,16 @@
 // The name input dialog as the user meets it: the caption and prompt for a
 // file or a folder, and which names OK takes.
-#include "ScriptedUi.h"
+#include "AppFixture.h"
 
 #include "app/CNameInputDlg.h"
-#include "platform/Sjis.h"
 
-#include <QApplication>
 #include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
-QString Q(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+using namespace apptest;
 
 class NameInputDlgTest : public ::testing::Test {
 protected:
@@ -34,18 +24,8 @@ protected:
     }
     QLineEdit* Edit() const { return dialog_->findChild<QLineEdit*>("1000"); }
     QLabel* Prompt() const { return dialog_->findChild<QLabel*>("1001"); }
-    void PressOk() const { dialog_->findChild<QPushButton*>(QString::number(IDOK))->click(); }
-
-    // Typing on the keyboard, one character (or surrogate pair) at a time.
-    void Type(const QString& text) const
-    {
-        for (qsizetype i = 0; i < text.size();) {
-            const qsizetype n = text[i].isHighSurrogate() ? 2 : 1;
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text.mid(i, n));
-            QApplication::sendEvent(Edit(), &press);
-            i += n;
-        }
-    }
+    void PressOk() const { Press(*dialog_, IDOK); }
+    void Type(const QString& text) const { apptest::Type(Edit(), text); }
     // Text committed by an input method, as Japanese is entered.
     void Compose(const QString& text) const
     {
@@ -149,7 +129,7 @@ TEST_F(NameInputDlgTest, DoModalAnswersOkOrCancel)
         dlg.SetMode(CNameInputDlg::kDirectoryMode);
         QTimer::singleShot(0, &dlg, [&] {
             dlg.findChild<QLineEdit*>("1000")->setText("images");
-            dlg.findChild<QPushButton*>(QString::number(IDOK))->click();
+            Press(dlg, IDOK);
         });
         EXPECT_EQ(dlg.DoModal(), IDOK);
         EXPECT_EQ(dlg.GetName(), "images");
@@ -159,7 +139,7 @@ TEST_F(NameInputDlgTest, DoModalAnswersOkOrCancel)
         dlg.SetMode(CNameInputDlg::kFileMode);
         QTimer::singleShot(0, &dlg, [&] {
             dlg.findChild<QLineEdit*>("1000")->setText("index.cgi");
-            dlg.findChild<QPushButton*>(QString::number(IDCANCEL))->click();
+            Press(dlg, IDCANCEL);
         });
         EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     }

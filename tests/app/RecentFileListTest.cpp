@@ -1,47 +1,26 @@
 // The recent-file list on its own: its order and size, and how it is kept
 // in the settings hive.
-#include "TempDir.h"
+#include "AppFixture.h"
 
 #include "app/CRecentFileList.h"
-#include "platform/Registry.h"
 #include "platform/SettingsStore.h"
-#include "platform/Sjis.h"
 
-#include <filesystem>
-#include <gtest/gtest.h>
 #include <vector>
 
 namespace {
 
+using namespace apptest;
 using namespace std::string_literals;
 using Paths = std::vector<std::string>;
 
-class RecentFileListTest : public ::testing::Test {
+class RecentFileListTest : public ::testing::Test, protected OwnHive {
 protected:
-    // A value of the list's key: its type and exact bytes ("" when missing).
-    std::pair<DWORD, std::string> Stored(const char* name) const
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, CRecentFileList::kKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return {REG_NONE, "<no key>"};
-        DWORD type = 0, size = 0;
-        std::string bytes;
-        if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-            bytes.assign(size, '\0');
-            RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
-        } else {
-            bytes = "<missing>";
-        }
-        RegCloseKey(key);
-        return {type, bytes};
-    }
+    static constexpr const char* kKey = CRecentFileList::kKeyPath;
+
     void Store(const char* name, const std::string& text) const
     {
-        ASSERT_EQ(settings::WriteGroup(CRecentFileList::kKeyPath, {settings::StringValue(name, text)}), 0u);
+        ASSERT_EQ(settings::WriteGroup(kKey, {settings::StringValue(name, text)}), 0u);
     }
-
-    TempDir config{"kestrix-recent"};
-    ScopedEnv xdg{"XDG_CONFIG_HOME", config.path()};
 };
 
 TEST_F(RecentFileListTest, NewestFirstWithoutRepeatsAndAtMostFour)
@@ -80,10 +59,10 @@ TEST_F(RecentFileListTest, WrittenAsFile1ToFile4AndReadBackAsTheyWere)
     list.Add(cp932);
     list.Add(utf8);
     ASSERT_TRUE(list.WriteList());
-    EXPECT_EQ(Stored("File1"), std::make_pair(REG_SZ, utf8 + '\0'));
-    EXPECT_EQ(Stored("File2"), std::make_pair(REG_SZ, cp932 + '\0'));
-    EXPECT_EQ(Stored("File3"), std::make_pair(REG_SZ, "\0"s));
-    EXPECT_EQ(Stored("File4"), std::make_pair(REG_SZ, "\0"s));
+    EXPECT_STORED(kKey, "File1", REG_SZ, utf8 + '\0');
+    EXPECT_STORED(kKey, "File2", REG_SZ, cp932 + '\0');
+    EXPECT_STORED(kKey, "File3", REG_SZ, "\0"s);
+    EXPECT_STORED(kKey, "File4", REG_SZ, "\0"s);
 
     CRecentFileList again;
     again.ReadList();
@@ -92,8 +71,8 @@ TEST_F(RecentFileListTest, WrittenAsFile1ToFile4AndReadBackAsTheyWere)
     // A shorter list clears the slots it no longer fills.
     again.Remove(0);
     ASSERT_TRUE(again.WriteList());
-    EXPECT_EQ(Stored("File1"), std::make_pair(REG_SZ, cp932 + '\0'));
-    EXPECT_EQ(Stored("File2"), std::make_pair(REG_SZ, "\0"s));
+    EXPECT_STORED(kKey, "File1", REG_SZ, cp932 + '\0');
+    EXPECT_STORED(kKey, "File2", REG_SZ, "\0"s);
 }
 
 TEST_F(RecentFileListTest, ReadingSkipsGapsRepeatsAndWhatIsMissing)

@@ -1,7 +1,6 @@
 // The settings dialog as the user meets it: what it shows on opening, what
 // OK writes (checked byte for byte in the settings hive), and what it says.
-#include "ScriptedUi.h"
-#include "TempDir.h"
+#include "AppFixture.h"
 
 #include "app/CColorSwatch.h"
 #include "app/CFaceComboBox.h"
@@ -10,101 +9,31 @@
 #include "app/CSettingDlg.h"
 #include "app/CSettingPage.h"
 #include "app/CTabPageCtrl.h"
-#include "platform/Registry.h"
 #include "platform/SettingsStore.h"
-#include "platform/Sjis.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabBar>
-#include <QTimer>
-#include <gtest/gtest.h>
-#include <memory>
-#include <optional>
+#include <QTest>
 #include <stdexcept>
 
 namespace {
 
+using namespace apptest;
 using namespace std::string_literals;
 
-struct Stored {
-    DWORD type = 0;
-    std::string bytes;
-};
-
-// A value as the hive holds it: its type and exact bytes.
-std::optional<Stored> ReadValue(const char* keyPath, const char* name)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    Stored value;
-    DWORD size = 0;
-    LONG r = RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size);
-    if (r == ERROR_SUCCESS) {
-        value.bytes.assign(size, '\0');
-        r = RegQueryValueExA(key, name, nullptr, &value.type, reinterpret_cast<BYTE*>(value.bytes.data()),
-                             &size);
-    }
-    RegCloseKey(key);
-    if (r != ERROR_SUCCESS)
-        return std::nullopt;
-    return value;
-}
-
-bool KeyExists(const char* keyPath)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
-#define EXPECT_STORED(keyPath, name, wantType, wantBytes)                                                    \
-    do {                                                                                                     \
-        auto stored_ = ReadValue(keyPath, name);                                                             \
-        ASSERT_TRUE(stored_) << name << " is missing";                                                       \
-        EXPECT_EQ(stored_->type, DWORD(wantType)) << name;                                                   \
-        EXPECT_EQ(stored_->bytes, wantBytes) << name;                                                        \
-    } while (0)
-
-std::string U8(const char* utf8)
-{
-    return sjis::FromUtf8(utf8);
-}
-QString Q(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
-// A page that fails to write, as a page does when the disk is full.
-class FailingPage : public CSettingPage {
-public:
-    void Load() override {}
-    int writes = 0;
-
-protected:
-    DWORD Write() override
-    {
-        ++writes;
-        return ERROR_ACCESS_DENIED;
-    }
-};
-
+// A page that counts its writes and answers them with the code, as a page
+// does that fails when the disk is full.
 class CountingPage : public CSettingPage {
 public:
+    explicit CountingPage(DWORD result) : result_(result) {}
     void Load() override {}
     int writes = 0;
 
@@ -112,11 +41,14 @@ protected:
     DWORD Write() override
     {
         ++writes;
-        return 0;
+        return result_;
     }
+
+private:
+    DWORD result_;
 };
 
-class SettingDlgTest : public ::testing::Test {
+class SettingDlgTest : public ::testing::Test, protected OwnHive {
 protected:
     // Opens the dialog on the test's own settings and shows it.
     CSettingDlg& Open()
@@ -164,34 +96,14 @@ protected:
         return {};
     }
 
-    void DoubleClick(QWidget* widget)
+    // Drops the size list down on the text and closes it again; the text the
+    // box shows then.
+    QString DropSizes(const char* text) const
     {
-        const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-        QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(widget, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), Qt::LeftButton,
-                            Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(widget, &release);
-        QMouseEvent dbl(QEvent::MouseButtonDblClick, at, widget->mapToGlobal(at), Qt::LeftButton,
-                        Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(widget, &dbl);
-    }
-
-    static void Key(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, modifiers);
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, modifiers);
-        QApplication::sendEvent(widget, &release);
-    }
-
-    static void Type(QWidget* widget, const QString& text)
-    {
-        for (QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(widget, &press);
-        }
+        Size()->setEditText(text);
+        Size()->showPopup();
+        Size()->hidePopup();
+        return Size()->currentText();
     }
 
     static QStringList Entries(const QComboBox* box)
@@ -202,8 +114,6 @@ protected:
         return entries;
     }
 
-    TempDir config{"kestrix-settingdlg"};
-    ScopedEnv xdg{"XDG_CONFIG_HOME", config.path()};
     ScriptedUi ui;
     std::unique_ptr<CSettingDlg> dialog_;
 };
@@ -238,7 +148,7 @@ TEST_F(SettingDlgTest, OpensWithDefaultsAndCancelWritesNothingButTheFtpKey)
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_TRUE(KeyExists(settings::kFtpKey));
-    EXPECT_FALSE(ReadValue(settings::kFtpKey, settings::kFtpUrl));
+    EXPECT_FALSE(ReadStored(settings::kFtpKey, settings::kFtpUrl));
     EXPECT_FALSE(KeyExists(settings::kFontKey));
     EXPECT_FALSE(KeyExists(settings::kAppKey));
     EXPECT_TRUE(ui.Boxes().empty());
@@ -254,9 +164,9 @@ TEST_F(SettingDlgTest, OpensWithTheStoredSettings)
     font.commentColor = 0x00445566;
     font.tipFlag = 1;
     ASSERT_EQ(settings::SaveFontSettings(font), 0u);
-    ASSERT_EQ(settings::SaveFtpAccount({"ftp.example.jp", "taro", U8("秘密")}), 0u);
+    ASSERT_EQ(settings::SaveFtpAccount({"ftp.example.jp", "taro", J("秘密")}), 0u);
     ASSERT_EQ(settings::SaveAppPaths({"/usr/bin/bluefish", "/usr/bin/perl"}), 0u);
-    ASSERT_EQ(settings::SaveWebServerSettings({"/usr/sbin/httpd", U8("/srv/ウェブ"), "localhost"}), 0u);
+    ASSERT_EQ(settings::SaveWebServerSettings({"/usr/sbin/httpd", J("/srv/ウェブ"), "localhost"}), 0u);
 
     CSettingDlg& dlg = Open();
     if (Face()->findText("IPAPGothic") >= 0) {
@@ -341,7 +251,7 @@ TEST_F(SettingDlgTest, OkUnchangedWritesTheDefaults)
     EXPECT_STORED(settings::kFontKey, "EDIT_Face", REG_SZ, std::string(settings::kDefaultFace));
     // The listed "ＭＳ　明朝" is a Japanese face; without any Japanese font
     // the remembered face is kept with the default character set.
-    const auto charSet = ReadValue(settings::kFontKey, "EDIT_CharSet");
+    const auto charSet = ReadStored(settings::kFontKey, "EDIT_CharSet");
     ASSERT_TRUE(charSet);
     EXPECT_EQ(charSet->bytes, InstalledJapaneseFace().isEmpty() ? "\x01"s : "\x80"s);
     EXPECT_STORED(settings::kFontKey, "EDIT_Size", REG_NONE, "\x78\x00\x00\x00"s); // 120 twips
@@ -447,7 +357,7 @@ TEST_F(SettingDlgTest, FaceListHasEachFaceOnceInOrderWithoutVerticalFaces)
             const auto* item = Face()->ItemAt(i);
             ASSERT_NE(item, nullptr);
             EXPECT_EQ(item->charSet, 128);
-            EXPECT_EQ(item->face, U8(known));
+            EXPECT_EQ(item->face, J(known));
             EXPECT_TRUE(QFontDatabase::writingSystems(item->family).contains(QFontDatabase::Japanese));
         }
     }
@@ -515,8 +425,8 @@ TEST_F(SettingDlgTest, PageThatFailsSaysSoAloneAndStopsTheLaterPages)
 {
     Open();
     auto* tabs = Find<CTabPageCtrl>(1032);
-    auto* failing = new FailingPage;
-    auto* later = new CountingPage;
+    auto* failing = new CountingPage(ERROR_ACCESS_DENIED);
+    auto* later = new CountingPage(0);
     tabs->AddPage(failing, "x");
     tabs->AddPage(later, "y");
     Edit(1021)->setText("/usr/bin/perl");
@@ -530,10 +440,10 @@ TEST_F(SettingDlgTest, PageThatFailsSaysSoAloneAndStopsTheLaterPages)
     EXPECT_EQ(failing->writes, 1);
     EXPECT_EQ(later->writes, 0);
     // What came before the failing page was written.
-    EXPECT_TRUE(ReadValue(settings::kFontKey, "EDIT_Size"));
-    EXPECT_TRUE(ReadValue(settings::kFtpKey, "FTP_URL"));
+    EXPECT_TRUE(ReadStored(settings::kFontKey, "EDIT_Size"));
+    EXPECT_TRUE(ReadStored(settings::kFtpKey, "FTP_URL"));
     EXPECT_STORED(settings::kAppKey, "PERL_APP", REG_SZ, "/usr/bin/perl\0"s);
-    EXPECT_TRUE(ReadValue(settings::kAppKey, "LOCALHOST_IP"));
+    EXPECT_TRUE(ReadStored(settings::kAppKey, "LOCALHOST_IP"));
     EXPECT_EQ(dialog_->result(), QDialog::Accepted);
 }
 
@@ -543,7 +453,7 @@ TEST_F(SettingDlgTest, DoubleClickOnAColourChoosesIt)
     auto* comment = Find<CColorSwatch>(1033);
     auto* command = Find<CColorSwatch>(1034);
     ui.AnswerColor(0x00123456);
-    DoubleClick(comment);
+    QTest::mouseDClick(comment, Qt::LeftButton);
     EXPECT_EQ(comment->Color(), 0x00123456u);
     // The whole field shows the colour (red 0x56, green 0x34, blue 0x12).
     const QImage image = comment->grab().toImage();
@@ -551,7 +461,7 @@ TEST_F(SettingDlgTest, DoubleClickOnAColourChoosesIt)
     EXPECT_EQ(image.pixelColor(image.width() - 1, image.height() - 1), QColor(0x56, 0x34, 0x12));
 
     ui.AnswerColor(std::nullopt); // cancelled
-    DoubleClick(command);
+    QTest::mouseDClick(command, Qt::LeftButton);
     EXPECT_EQ(command->Color(), 0x0000FF00u);
     EXPECT_EQ(ui.ColorDialogs(), (std::vector<COLORREF>{0x00FF0000, 0x0000FF00}));
 
@@ -594,7 +504,7 @@ TEST_F(SettingDlgTest, BrowseButtonsFillTheirFields)
     EXPECT_EQ(requests[2].initialName, "/usr/sbin/httpd");
 
     PressOk();
-    EXPECT_STORED(settings::kAppKey, "HTML_APP", REG_SZ, U8("/opt/エディタ/editor") + '\0');
+    EXPECT_STORED(settings::kAppKey, "HTML_APP", REG_SZ, J("/opt/エディタ/editor") + '\0');
     EXPECT_STORED(settings::kAppKey, "ROOT_DIR", REG_SZ, "/srv/www\0"s);
     EXPECT_STORED(settings::kAppKey, "WEB_APP", REG_SZ, "/usr/sbin/httpd\0"s);
 }
@@ -608,42 +518,27 @@ TEST_F(SettingDlgTest, SizeListIsRebuiltForTheFaceWhenItDropsDown)
     Face()->setCurrentIndex(Face()->findText(face));
     EXPECT_EQ(Size()->count(), 0); // nothing listed until the list opens
 
-    Size()->setEditText("12");
-    Size()->showPopup();
+    EXPECT_EQ(DropSizes("12"), "12");
     EXPECT_EQ(Entries(Size()), (QStringList{"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24",
                                             "26", "28", "36", "48", "72"}));
     EXPECT_EQ(Size()->currentIndex(), 4);
-    EXPECT_EQ(Size()->currentText(), "12");
-    Size()->hidePopup();
 
     // Below a point, or no size at all: the last size shown comes back.
-    for (const char* text : {"0.5", "abc", "2000"}) {
-        Size()->setEditText(text);
-        Size()->showPopup();
-        EXPECT_EQ(Size()->currentText(), "12") << text;
-        Size()->hidePopup();
-    }
+    for (const char* text : {"0.5", "abc", "2000"})
+        EXPECT_EQ(DropSizes(text), "12") << text;
     // A size that is not listed stays as typed; an empty box stays empty.
-    Size()->setEditText("13.5");
-    Size()->showPopup();
-    EXPECT_EQ(Size()->currentText(), "13.5");
+    EXPECT_EQ(DropSizes("13.5"), "13.5");
     EXPECT_EQ(Size()->count(), 16);
-    Size()->hidePopup();
-    Size()->setEditText("");
-    Size()->showPopup();
-    EXPECT_EQ(Size()->currentText(), "");
-    Size()->hidePopup();
+    EXPECT_EQ(DropSizes(""), "");
 
     // A bitmap face offers the sizes it has, in order, once each.
     EXPECT_EQ(CPointSizeComboBoxList::BitmapTwips({12, 8, 10, 8}), (std::vector<int>{160, 200, 240}));
 
     // A face the list does not have is offered the usual sizes too.
     Face()->setEditText("NoSuchFace");
-    Size()->setEditText("9");
-    Size()->showPopup();
+    DropSizes("9");
     EXPECT_EQ(Size()->count(), 16);
     EXPECT_EQ(Size()->currentIndex(), 1);
-    Size()->hidePopup();
 }
 
 TEST_F(SettingDlgTest, ComboKeysOpenTheListAndEnterDoesNotPressOk)
@@ -651,7 +546,7 @@ TEST_F(SettingDlgTest, ComboKeysOpenTheListAndEnterDoesNotPressOk)
     CSettingDlg& dlg = Open();
     Size()->setEditText("16");
     Size()->setFocus();
-    Key(Size(), Qt::Key_Down);
+    QTest::keyClick(Size(), Qt::Key_Down);
     EXPECT_TRUE(Size()->view()->isVisible());
     EXPECT_EQ(Size()->count(), 16); // the list opened through the refresh
     EXPECT_EQ(Size()->currentText(), "16");
@@ -668,10 +563,10 @@ TEST_F(SettingDlgTest, ComboKeysOpenTheListAndEnterDoesNotPressOk)
 
     for (QComboBox* box : {static_cast<QComboBox*>(Face()), static_cast<QComboBox*>(Size())}) {
         // Enter in a closed list is taken by the box: no OK, no message.
-        Key(box, Qt::Key_Return);
-        Key(box, Qt::Key_Enter);
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Enter);
         EXPECT_TRUE(dlg.isVisible());
-        Key(box, Qt::Key_Up);
+        QTest::keyClick(box, Qt::Key_Up);
         EXPECT_TRUE(box->view()->isVisible());
         box->hidePopup();
     }
@@ -751,7 +646,7 @@ TEST_F(SettingDlgTest, DoModalAnswersOkOrCancel)
 {
     {
         CSettingDlg dlg;
-        QTimer::singleShot(0, &dlg, [&] { dlg.findChild<QPushButton*>(QString::number(IDCANCEL))->click(); });
+        QTimer::singleShot(0, &dlg, [&] { Press(dlg, IDCANCEL); });
         EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     }
     EXPECT_FALSE(KeyExists(settings::kFontKey));
@@ -760,7 +655,7 @@ TEST_F(SettingDlgTest, DoModalAnswersOkOrCancel)
         ui.AnswerBox(IDOK);
         QTimer::singleShot(0, &dlg, [&] {
             dlg.findChild<QCheckBox*>("1028")->setChecked(true);
-            dlg.findChild<QPushButton*>(QString::number(IDOK))->click();
+            Press(dlg, IDOK);
         });
         EXPECT_EQ(dlg.DoModal(), IDOK);
         EXPECT_TRUE(dlg.TipsChecked());

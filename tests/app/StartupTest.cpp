@@ -1,22 +1,14 @@
 // Starting the program on a settings hive of its own.
-#include "ScriptedUi.h"
-#include "TempDir.h"
-
-#include "app/CKESTRIX_2App.h"
-#include "app/CMainFrame.h"
-#include "platform/Sjis.h"
-
-#include <filesystem>
-#include <gtest/gtest.h>
+#include "AppFixture.h"
 
 namespace {
 
+using namespace apptest;
+
 TEST(Startup, MissingCommandDataShowsBothMessagesAndEnds)
 {
-    TempDir cwd, data, config;
-    auto old = std::filesystem::current_path();
-    std::filesystem::current_path(cwd.path());
-    ScopedEnv xdg("XDG_CONFIG_HOME", config.path());
+    TempDir cwd, data;
+    OwnHive hive;
     ScopedEnv path("PATH", "");
     ScopedEnv dataEnv("KESTRIX_DATA_DIR", data.path());
     ScriptedUi ui;
@@ -24,10 +16,9 @@ TEST(Startup, MissingCommandDataShowsBothMessagesAndEnds)
     ui.AnswerBox(IDOK);
     {
         CKESTRIX_2App app;
-        EXPECT_FALSE(app.InitInstance());
+        EXPECT_FALSE(StartIn(app, cwd.path()));
         EXPECT_EQ(app.MainFrame(), nullptr);
     }
-    std::filesystem::current_path(old);
     ASSERT_EQ(ui.Boxes().size(), 2u);
     EXPECT_EQ(ui.Boxes()[0].caption, "Error");
     EXPECT_EQ(ui.Boxes()[0].text, "");
@@ -40,14 +31,10 @@ TEST(Startup, ShippedCommandDataOpensTheFrame)
 {
     // The build tree holds keydata.dat beside the program; the test runs
     // from there, as the program's current folder would.
-    TempDir config;
-    ScopedEnv xdg("XDG_CONFIG_HOME", config.path());
-    auto old = std::filesystem::current_path();
-    std::filesystem::current_path(KESTRIX_BINARY_DIR);
+    OwnHive hive;
     ScriptedUi ui;
     CKESTRIX_2App app;
-    EXPECT_TRUE(app.InitInstance());
-    std::filesystem::current_path(old);
+    EXPECT_TRUE(StartIn(app, KESTRIX_BINARY_DIR));
     ASSERT_NE(app.MainFrame(), nullptr);
     EXPECT_EQ(app.MainFrame()->windowTitle(), "KESTRIX ver2.0");
     EXPECT_FALSE(app.Colorizer().LookupCommand("print").empty());

@@ -1,57 +1,17 @@
 // The colouring engine on a real control: a whole script loaded and read
 // back byte for byte, colours on the right characters after double-byte
 // text, and the caret line recoloured as the user types.
-#include "ScriptedUi.h"
+#include "EditorFixture.h"
 
-#include "editor/CLineReader.h"
-#include "editor/CSyntaxColorizer.h"
-#include "editor/CommandTipWindow.h"
-#include "platform/CRichEditCtrl.h"
-#include "platform/Sjis.h"
-
-#include <QTest>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <sstream>
+using namespace editortest;
 
 namespace {
-
-std::string J(const char* utf8)
-{
-    return sjis::FromUtf8(utf8);
-}
-
-constexpr COLORREF kCommand = 0x00FF0000;
-constexpr COLORREF kComment = 0x0000FF00;
-
-// Records what the engine asks of the tooltip.
-class RecordingTip : public CommandTipWindow {
-public:
-    bool Create(QWidget*) override { return true; }
-    void SetTipText(const std::string& tip) override { tips.push_back(tip); }
-    int CurrentTipHeight(QWidget*) const override { return 12; }
-    bool IsShown() const override { return shown; }
-    void HideTip() override
-    {
-        shown = false;
-        ++hides;
-    }
-    void ShowAt(QPoint at) override
-    {
-        shown = true;
-        where = at;
-    }
-    std::vector<std::string> tips;
-    bool shown = false;
-    int hides = 0;
-    QPoint where;
-};
 
 class ColorControl : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(colorizer.LoadCommandFile(KESTRIX_SOURCE_DIR "/src/res/keydata.dat"));
+        ASSERT_TRUE(colorizer.LoadCommandFile(kKeyData));
         auto owned = std::make_unique<RecordingTip>();
         tip = owned.get();
         colorizer.SetTipWindow(std::move(owned));
@@ -64,22 +24,10 @@ protected:
     void Load(const std::string& file)
     {
         CLineReader reader(file);
-        colorizer.BuildFromPlainText(control, reader);
+        colorizer.BuildFromPlainText(control, reader, CSyntaxColorizer::NeedsConversion(file));
     }
-    // The colour of the character at a position, or ~0u for the automatic one.
-    COLORREF ColorAt(long pos)
-    {
-        long s = 0, e = 0;
-        control.GetSel(s, e);
-        control.SetSel(pos, pos + 1);
-        CharFormat format = control.GetCharFormat();
-        control.SetSel(s, e);
-        if (!(format.mask & CFM_COLOR))
-            return 0xFFFFFFFE;
-        return (format.effects & CFE_AUTOCOLOR) ? 0u : format.color;
-    }
-    // Where a text occurs, as a position.
-    long Find(const std::string& text) { return control.FindText(FR_DOWN | FR_MATCHCASE, 0, -1, text); }
+    COLORREF ColorAt(long pos) { return editortest::ColorAt(&control, pos); }
+    long Find(const std::string& text) { return editortest::Find(&control, text); }
     void Type(char c)
     {
         QTest::keyClick(&control, c);
@@ -102,11 +50,7 @@ TEST_F(ColorControl, ScriptsComeBackByteForByte)
     for (const char* script : scripts) {
         const std::string file = J(script);
         Load(file);
-        CLineReader reader(file);
-        std::string line, expected;
-        for (bool first = true; reader.ReadString(line); first = false)
-            expected += (first ? "" : "\r") + line;
-        EXPECT_EQ(control.GetTextRange(0, -1), expected) << script;
+        EXPECT_EQ(control.GetTextRange(0, -1), JoinedLines(file, '\r')) << script;
     }
 }
 
@@ -221,26 +165,9 @@ TEST_F(ColorControl, ShebangLineIsNeverColoured)
     EXPECT_EQ(ColorAt(Find("print")), 0u);
 }
 
-} // namespace
-
-namespace {
-
 std::string ReadScript(const std::string& name)
 {
-    std::ifstream in(std::string(KESTRIX_SOURCE_DIR "/tests/editor/scripts/") + name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The lines of a file as the control shows them: "\r" between lines.
-std::string ShownLines(const std::string& file)
-{
-    CLineReader reader(file);
-    std::string line, shown;
-    for (bool first = true; reader.ReadString(line); first = false)
-        shown += (first ? "" : "\r") + line;
-    return shown;
+    return ReadFileBytes(KESTRIX_SOURCE_DIR "/tests/editor/scripts/" + name);
 }
 
 struct ScriptCase {
@@ -260,7 +187,7 @@ TEST_P(ScriptFiles, LoadIntoTheControlAndComeBackAsShiftJis)
     const std::string file = ReadScript(GetParam().file);
     ASSERT_FALSE(file.empty()) << GetParam().file;
     Load(file);
-    const std::string expected = ShownLines(ReadScript(GetParam().shiftJisTwin));
+    const std::string expected = JoinedLines(ReadScript(GetParam().shiftJisTwin), '\r');
     EXPECT_EQ(control.GetTextRange(0, -1), expected);
     // Commands after Japanese text on the same line are still coloured.
     const long open = Find("open(");
@@ -285,7 +212,7 @@ TEST_F(ColorControl, CrLfScriptWithHalfWidthKanaStaysShiftJis)
 {
     const std::string file = ReadScript("crlf.cgi");
     Load(file);
-    EXPECT_EQ(control.GetTextRange(0, -1), ShownLines(file));
+    EXPECT_EQ(control.GetTextRange(0, -1), JoinedLines(file, '\r'));
     EXPECT_EQ(ColorAt(Find("#")), kComment);
 }
 

@@ -1,20 +1,15 @@
 // The coloured stream of a whole script, fragment for fragment, and its
 // reading back to the script's own bytes.
+#include "EditorFixture.h"
+
 #include "editor/CColorStreamBuilder.h"
 #include "editor/CColorStreamReader.h"
-#include "editor/CLineReader.h"
-#include "editor/CSyntaxColorizer.h"
-#include "platform/Sjis.h"
 
-#include <gtest/gtest.h>
 #include <random>
 
-namespace {
+using namespace editortest;
 
-std::string J(const char* utf8)
-{
-    return sjis::FromUtf8(utf8);
-}
+namespace {
 
 CommandTable Commands()
 {
@@ -138,20 +133,6 @@ std::string RunsText(const RtfRuns& runs)
     return text;
 }
 
-std::string LinesOf(std::string_view file)
-{
-    CLineReader reader(file);
-    std::string line, joined;
-    bool first = true;
-    while (reader.ReadString(line)) {
-        if (!first)
-            joined += '\n';
-        joined += line;
-        first = false;
-    }
-    return joined;
-}
-
 const char* const kScripts[] = {
     "#!/usr/bin/perl\n"
     "use strict;\n"
@@ -182,14 +163,13 @@ TEST_P(StreamRoundTrip, ReaderGivesBackTheScriptsLines)
 {
     const std::string file = J(GetParam());
     CSyntaxColorizer colorizer;
-    CommandTable table = Commands();
     colorizer.SetFont(J("ＭＳ　明朝"), 200, 1);
-    ASSERT_TRUE(colorizer.LoadCommandFile(KESTRIX_SOURCE_DIR "/src/res/keydata.dat"));
+    ASSERT_TRUE(colorizer.LoadCommandFile(kKeyData));
     CLineReader reader(file);
     const std::string stream = colorizer.BuildStream(reader);
     auto runs = CColorStreamReader::Read(stream);
     ASSERT_TRUE(runs) << stream;
-    EXPECT_EQ(RunsText(*runs), LinesOf(file)) << stream;
+    EXPECT_EQ(RunsText(*runs), JoinedLines(file, '\n')) << stream;
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, StreamRoundTrip, ::testing::ValuesIn(kScripts));
@@ -204,7 +184,7 @@ TEST(StreamRoundTrip, RandomLinesOfScriptBytes)
         ";", "(",  J("表"), J("本"), J("ソ"), J("ｱ"), "x", "\\par", "\\cf0", "-X", "\t", "&", "!"};
     std::mt19937 random(12345);
     CSyntaxColorizer colorizer;
-    ASSERT_TRUE(colorizer.LoadCommandFile(KESTRIX_SOURCE_DIR "/src/res/keydata.dat"));
+    ASSERT_TRUE(colorizer.LoadCommandFile(kKeyData));
     for (int round = 0; round < 300; ++round) {
         std::string file;
         int lines = int(random() % 5) + 1;
@@ -218,7 +198,7 @@ TEST(StreamRoundTrip, RandomLinesOfScriptBytes)
         const std::string stream = colorizer.BuildStream(reader);
         auto runs = CColorStreamReader::Read(stream);
         ASSERT_TRUE(runs) << stream;
-        ASSERT_EQ(RunsText(*runs), LinesOf(file)) << stream;
+        ASSERT_EQ(RunsText(*runs), JoinedLines(file, '\n')) << stream;
     }
 }
 
@@ -226,7 +206,7 @@ TEST(StreamColours, CommandAndCommentRunsCarryTheirColours)
 {
     CSyntaxColorizer colorizer;
     colorizer.SetColors(0x00FF0000, 0x0000FF00);
-    ASSERT_TRUE(colorizer.LoadCommandFile(KESTRIX_SOURCE_DIR "/src/res/keydata.dat"));
+    ASSERT_TRUE(colorizer.LoadCommandFile(kKeyData));
     const std::string file = J("$s = \"日本\"; print $s; # コメント\n");
     CLineReader reader(file);
     auto runs = CColorStreamReader::Read(colorizer.BuildStream(reader));

@@ -1,14 +1,12 @@
 // Loading "keydata.dat": the byte walk, the messages, the tip switch and the
 // search order.
-#include "ScriptedUi.h"
-#include "TempDir.h"
+#include "EditorFixture.h"
 
-#include "editor/CSyntaxColorizer.h"
-#include "editor/CommandTipWindow.h"
 #include "platform/SettingsStore.h"
 
 #include <filesystem>
-#include <gtest/gtest.h>
+
+using namespace editortest;
 
 namespace {
 
@@ -77,26 +75,8 @@ TEST(CommandData, EmptyFileFailsWithoutMessage)
     EXPECT_TRUE(ui.Boxes().empty());
 }
 
-class FailingTipWindow : public CommandTipWindow {
-public:
-    explicit FailingTipWindow(bool ok, int& created) : ok_(ok), created_(created) {}
-    bool Create(QWidget*) override
-    {
-        ++created_;
-        return ok_;
-    }
-    void SetTipText(const std::string&) override {}
-    int CurrentTipHeight(QWidget*) const override { return 0; }
-    bool IsShown() const override { return false; }
-    void HideTip() override {}
-    void ShowAt(QPoint) override {}
-
-private:
-    bool ok_;
-    int& created_;
-};
-
-// Runs a load with the current folder set to a folder of the test's own.
+// Runs a load with the current folder set to a folder of the test's own, and
+// with neither PATH nor the data folder holding a data file.
 class CommandDataLoad : public ::testing::Test {
 protected:
     void SetUp() override
@@ -105,31 +85,35 @@ protected:
         std::filesystem::current_path(cwd_.path());
     }
     void TearDown() override { std::filesystem::current_path(old_); }
+    // Stored settings with the tip switch off.
+    static void SaveTipsOff() { settings::SaveFontSettings({"x", 1, 200, 0, 0, 0}); }
     TempDir cwd_;
     TempDir config_;
     TempDir empty_;
     ScopedEnv xdg_{"XDG_CONFIG_HOME", config_.path()};
+    ScopedEnv path_{"PATH", ""};
+    ScopedEnv data_{"KESTRIX_DATA_DIR", empty_.path()};
     std::filesystem::path old_;
 };
 
 TEST_F(CommandDataLoad, TipWindowIsCreatedFirstAndItsFailureStopsTheLoad)
 {
     ScriptedUi ui; // no file is searched for, so no "Error" box either
-    settings::SaveFontSettings({"x", 1, 200, 0, 0, 0});
-    int created = 0;
+    SaveTipsOff();
+    auto tip = std::make_unique<RecordingTip>();
+    tip->createResult = false;
+    const RecordingTip* window = tip.get();
     CSyntaxColorizer colorizer;
-    colorizer.SetTipWindow(std::make_unique<FailingTipWindow>(false, created));
+    colorizer.SetTipWindow(std::move(tip));
     EXPECT_FALSE(colorizer.LoadCommandData(nullptr));
-    EXPECT_EQ(created, 1);
+    EXPECT_EQ(window->created, 1);
     EXPECT_EQ(colorizer.TipSwitch(), 1) << "the tip flag is read only after the window exists";
 }
 
 TEST_F(CommandDataLoad, FileInTheCurrentFolderIsLoaded)
 {
-    settings::SaveFontSettings({"x", 1, 200, 0, 0, 0});
+    SaveTipsOff();
     cwd_.write("keydata.dat", "print=print LIST:/");
-    ScopedEnv path("PATH", "");
-    ScopedEnv data("KESTRIX_DATA_DIR", empty_.path());
     CSyntaxColorizer colorizer;
     EXPECT_TRUE(colorizer.LoadCommandData(nullptr));
     EXPECT_EQ(colorizer.LookupCommand("print"), "print LIST:");
@@ -138,9 +122,7 @@ TEST_F(CommandDataLoad, FileInTheCurrentFolderIsLoaded)
 
 TEST_F(CommandDataLoad, MissingFileShowsAnEmptyErrorBoxAfterTheTipFlagWasRead)
 {
-    settings::SaveFontSettings({"x", 1, 200, 0, 0, 0});
-    ScopedEnv path("PATH", "");
-    ScopedEnv data("KESTRIX_DATA_DIR", empty_.path());
+    SaveTipsOff();
     ScriptedUi ui;
     ui.AnswerBox(IDOK);
     CSyntaxColorizer colorizer;
@@ -154,8 +136,6 @@ TEST_F(CommandDataLoad, MissingFileShowsAnEmptyErrorBoxAfterTheTipFlagWasRead)
 TEST_F(CommandDataLoad, TipsStayOnWithoutStoredSettings)
 {
     cwd_.write("keydata.dat", "a=1/");
-    ScopedEnv path("PATH", "");
-    ScopedEnv data("KESTRIX_DATA_DIR", empty_.path());
     CSyntaxColorizer colorizer;
     EXPECT_TRUE(colorizer.LoadCommandData(nullptr));
     EXPECT_EQ(colorizer.TipSwitch(), 1);

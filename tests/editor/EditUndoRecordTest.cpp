@@ -1,24 +1,15 @@
 // The editor's single-step undo, driven the way a view drives it: the record
 // hears of each key just before a real rich-edit control handles it, and of
 // each input method composition around the control's own input method events.
+#include "EditorFixture.h"
+
 #include "editor/CEditUndoRecord.h"
-#include "platform/CRichEditCtrl.h"
-#include "platform/Sjis.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QClipboard>
-#include <QInputMethodEvent>
-#include <QTest>
-#include <string>
+
+using namespace editortest;
 
 namespace {
-
-std::string J(const char* utf8)
-{
-    return sjis::FromUtf8(utf8);
-}
 
 class EditUndoRecordTest : public ::testing::Test {
 protected:
@@ -30,18 +21,20 @@ protected:
 
     // Line breaks written "\n" in the literal.
     void Load(const char* utf8) { edit.StreamIn(StreamFormat::Text, J(utf8)); }
-    // The content as UTF-8 with "\n" line breaks, for readable failures.
-    std::string Text() const
+    // The same, then selects [start, end).
+    void Load(const char* utf8, long start, long end)
     {
-        std::string text = sjis::ToUtf8(edit.StreamOut(StreamFormat::Text));
-        std::erase(text, '\r');
-        return text;
+        Load(utf8);
+        edit.SetSel(start, end);
     }
-    std::pair<long, long> Sel() const
+    // The content as UTF-8 with "\n" line breaks, for readable failures.
+    std::string Text() const { return editortest::Text(&edit); }
+    std::pair<long, long> Sel() const { return editortest::Sel(&edit); }
+    // Takes the recorded edit back and returns the content it leaves.
+    std::string TakeBack()
     {
-        long s = -1, e = -1;
-        edit.GetSel(s, e);
-        return {s, e};
+        record.TakeBack();
+        return Text();
     }
 
     // A key as the view sees it: the record first, then the control.
@@ -57,17 +50,8 @@ protected:
             Press(Qt::Key_unknown, QString(c));
     }
 
-    void Preedit(const char* utf8)
-    {
-        QInputMethodEvent event(QString::fromUtf8(utf8), {});
-        QApplication::sendEvent(&edit, &event);
-    }
-    void Commit(const char* utf8)
-    {
-        QInputMethodEvent event;
-        event.setCommitString(QString::fromUtf8(utf8));
-        QApplication::sendEvent(&edit, &event);
-    }
+    void Preedit(const char* utf8) { editortest::Preedit(&edit, utf8); }
+    void Commit(const char* utf8) { editortest::Commit(&edit, utf8); }
     // A whole composition that commits the text, told to the record.
     void Compose(const char* preedit, const char* committed)
     {
@@ -89,23 +73,19 @@ TEST_F(EditUndoRecordTest, TypedCharacterIsTakenBackAndRedone)
     record.TakeBack(); // nothing recorded: nothing happens
     EXPECT_EQ(Text(), "");
 
-    Load("xy");
-    edit.SetSel(1, 1);
+    Load("xy", 1, 1);
     Type("a");
     EXPECT_EQ(Text(), "xay");
     EXPECT_TRUE(record.CanUndo());
     EXPECT_EQ(record.Kind(), CEditUndoRecord::kInsertion);
 
-    record.TakeBack();
-    EXPECT_EQ(Text(), "xy");
+    EXPECT_EQ(TakeBack(), "xy");
     EXPECT_EQ(record.Kind(), CEditUndoRecord::kRemoval);
     EXPECT_EQ(record.Text(), "a");
     EXPECT_FALSE(edit.SelectionHidden());
 
-    record.TakeBack();
-    EXPECT_EQ(Text(), "xay");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "xy");
+    EXPECT_EQ(TakeBack(), "xay");
+    EXPECT_EQ(TakeBack(), "xy");
 
     record.Clear();
     EXPECT_FALSE(record.CanUndo());
@@ -113,97 +93,78 @@ TEST_F(EditUndoRecordTest, TypedCharacterIsTakenBackAndRedone)
 
 TEST_F(EditUndoRecordTest, FullWidthCharacterIsTakenBackWhole)
 {
-    Load("ab");
-    edit.SetSel(1, 1);
+    Load("ab", 1, 1);
     Type("あ");
     EXPECT_EQ(Text(), "aあb");
     EXPECT_EQ(record.End() - record.Start(), 2);
-    record.TakeBack();
-    EXPECT_EQ(Text(), "ab");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "aあb");
+    EXPECT_EQ(TakeBack(), "ab");
+    EXPECT_EQ(TakeBack(), "aあb");
 }
 
 TEST_F(EditUndoRecordTest, TypingOverSelectionPutsSelectionBack)
 {
-    Load("abc def");
-    edit.SetSel(0, 3);
+    Load("abc def", 0, 3);
     Type("x");
     EXPECT_EQ(Text(), "x def");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abc def");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "x def");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abc def");
+    EXPECT_EQ(TakeBack(), "abc def");
+    EXPECT_EQ(TakeBack(), "x def");
+    EXPECT_EQ(TakeBack(), "abc def");
 
     // A full-width character over a selection takes two positions: undo
     // must take both bytes away, not leave half a character behind.
     edit.SetSel(4, 7);
     Type("語");
     EXPECT_EQ(Text(), "abc 語");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abc def");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abc 語");
+    EXPECT_EQ(TakeBack(), "abc def");
+    EXPECT_EQ(TakeBack(), "abc 語");
 }
 
 TEST_F(EditUndoRecordTest, EnterIsAnEditToo)
 {
-    Load("abc def");
-    edit.SetSel(0, 3);
+    Load("abc def", 0, 3);
     Press(Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_EQ(Text(), "\n def");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abc def");
+    EXPECT_EQ(TakeBack(), "abc def");
 
     edit.SetSel(3, 3);
     Press(Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_EQ(Text(), "abc\n def");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abc def");
+    EXPECT_EQ(TakeBack(), "abc def");
 }
 
 TEST_F(EditUndoRecordTest, KeysThatDoNotEditKeepTheLastEdit)
 {
-    Load("abc");
-    edit.SetSel(3, 3);
+    Load("abc", 3, 3);
     Type("d");
     edit.SetSel(0, 2);
     Press(Qt::Key_Left);
     Press(Qt::Key_Home);
     EXPECT_EQ(Text(), "abcd");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abc");
+    EXPECT_EQ(TakeBack(), "abc");
 }
 
 TEST_F(EditUndoRecordTest, TypingAtTheLimitKeepsTheLastEdit)
 {
     edit.LimitText(5);
-    Load("abc");
-    edit.SetSel(3, 3);
+    Load("abc", 3, 3);
     Type("d");
     Type("あ"); // two bytes do not fit in the one left
     EXPECT_EQ(Text(), "abcd");
     EXPECT_EQ(record.Start(), 3);
     EXPECT_EQ(record.End(), 4);
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abc");
+    EXPECT_EQ(TakeBack(), "abc");
 }
 
 TEST_F(EditUndoRecordTest, ReadOnlyControlIsLeftAlone)
 {
-    Load("abc");
-    edit.SetSel(3, 3);
+    Load("abc", 3, 3);
     Type("d");
     edit.setReadOnly(true);
     Press(Qt::Key_Backspace);
     EXPECT_EQ(record.Kind(), CEditUndoRecord::kInsertion);
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abcd");
+    EXPECT_EQ(TakeBack(), "abcd");
     edit.setReadOnly(false);
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abc");
+    EXPECT_EQ(TakeBack(), "abc");
 }
 
 // ---- Delete and Backspace ----
@@ -212,37 +173,30 @@ TEST_F(EditUndoRecordTest, DeletingSelectionPutsItBackInPlace)
 {
     for (Qt::Key key : {Qt::Key_Delete, Qt::Key_Backspace}) {
         SCOPED_TRACE(key);
-        Load("ab日本cd");
-        edit.SetSel(2, 6);
+        Load("ab日本cd", 2, 6);
         Press(key);
         EXPECT_EQ(Text(), "abcd");
-        record.TakeBack();
-        EXPECT_EQ(Text(), "ab日本cd");
+        EXPECT_EQ(TakeBack(), "ab日本cd");
         EXPECT_EQ(Sel(), std::make_pair(6L, 6L));
-        record.TakeBack();
-        EXPECT_EQ(Text(), "abcd");
+        EXPECT_EQ(TakeBack(), "abcd");
     }
 }
 
 TEST_F(EditUndoRecordTest, BackspacePutsCharacterBackInItsPlace)
 {
-    Load("abc");
-    edit.SetSel(2, 2);
+    Load("abc", 2, 2);
     Press(Qt::Key_Backspace);
     EXPECT_EQ(Text(), "ac");
     EXPECT_EQ(record.Start(), 1);
     EXPECT_EQ(record.Text(), "b");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abc");
+    EXPECT_EQ(TakeBack(), "abc");
 
-    Load("日本語");
-    edit.SetSel(4, 4);
+    Load("日本語", 4, 4);
     Press(Qt::Key_Backspace);
     EXPECT_EQ(Text(), "日語");
     EXPECT_EQ(record.Start(), 2);
     EXPECT_EQ(record.Text(), J("本"));
-    record.TakeBack();
-    EXPECT_EQ(Text(), "日本語");
+    EXPECT_EQ(TakeBack(), "日本語");
 
     // At the start of the text there is nothing to take away.
     edit.SetSel(0, 0);
@@ -267,55 +221,44 @@ TEST_F(EditUndoRecordTest, BackspaceAfterTrailByteInLeadRangeTakesOneByte)
         EXPECT_EQ(edit.GetTextLength(), end - 1);
         EXPECT_EQ(record.Start(), end - 1);
         EXPECT_EQ(record.Text(), last);
-        record.TakeBack();
-        EXPECT_EQ(Text(), before);
+        EXPECT_EQ(TakeBack(), before);
         EXPECT_EQ(Sel(), std::make_pair(end, end));
     }
     // And a double-byte character after such a one goes whole.
-    Load("日語");
-    edit.SetSel(4, 4);
+    Load("日語", 4, 4);
     Press(Qt::Key_Backspace);
     EXPECT_EQ(record.Start(), 2);
     EXPECT_EQ(record.Text(), J("語"));
-    record.TakeBack();
-    EXPECT_EQ(Text(), "日語");
+    EXPECT_EQ(TakeBack(), "日語");
 }
 
 TEST_F(EditUndoRecordTest, BackspaceOverLineBreakPutsItBack)
 {
-    Load("ab\ncd");
-    edit.SetSel(3, 3);
+    Load("ab\ncd", 3, 3);
     Press(Qt::Key_Backspace);
     EXPECT_EQ(Text(), "abcd");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "ab\ncd");
+    EXPECT_EQ(TakeBack(), "ab\ncd");
     EXPECT_EQ(edit.GetLineCount(), 2);
     EXPECT_EQ(Sel(), std::make_pair(3L, 3L));
 }
 
 TEST_F(EditUndoRecordTest, DeletePutsCharacterBack)
 {
-    Load("a日b");
-    edit.SetSel(1, 1);
+    Load("a日b", 1, 1);
     Press(Qt::Key_Delete);
     EXPECT_EQ(Text(), "ab");
     EXPECT_EQ(record.Text(), J("日"));
-    record.TakeBack();
-    EXPECT_EQ(Text(), "a日b");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "ab");
+    EXPECT_EQ(TakeBack(), "a日b");
+    EXPECT_EQ(TakeBack(), "ab");
 
     // A line break is one position and comes back as a line break.
-    Load("ab\ncd");
-    edit.SetSel(2, 2);
+    Load("ab\ncd", 2, 2);
     Press(Qt::Key_Delete);
     EXPECT_EQ(Text(), "abcd");
     EXPECT_EQ(record.Text(), "\r");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "ab\ncd");
+    EXPECT_EQ(TakeBack(), "ab\ncd");
     EXPECT_EQ(edit.GetLineCount(), 2);
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abcd");
+    EXPECT_EQ(TakeBack(), "abcd");
 
     // At the end there is nothing to take away.
     edit.SetSel(4, 4);
@@ -328,85 +271,70 @@ TEST_F(EditUndoRecordTest, DeletePutsCharacterBack)
 TEST_F(EditUndoRecordTest, PasteAndCutAreTakenBack)
 {
     QApplication::clipboard()->setText(QString::fromUtf8("日本\r\nxy"));
-    Load("abc def");
-    edit.SetSel(0, 3);
+    Load("abc def", 0, 3);
     Press(Qt::Key_V, QStringLiteral("\x16"), Qt::ControlModifier);
     EXPECT_EQ(Text(), "日本\nxy def");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abc def");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "日本\nxy def");
+    EXPECT_EQ(TakeBack(), "abc def");
+    EXPECT_EQ(TakeBack(), "日本\nxy def");
 
     edit.SetSel(8, 8);
     Press(Qt::Key_V, QStringLiteral("\x16"), Qt::ControlModifier);
     EXPECT_EQ(Text(), "日本\nxy 日本\nxydef");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "日本\nxy def");
+    EXPECT_EQ(TakeBack(), "日本\nxy def");
 
     edit.SetSel(0, 5);
     Press(Qt::Key_X, QStringLiteral("\x18"), Qt::ControlModifier);
     EXPECT_EQ(Text(), "xy def");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "日本\nxy def");
+    EXPECT_EQ(TakeBack(), "日本\nxy def");
 }
 
 TEST_F(EditUndoRecordTest, ShortcutsThatDoNotEditKeepTheLastEdit)
 {
-    Load("abc");
-    edit.SetSel(3, 3);
+    Load("abc", 3, 3);
     Type("d");
     Press(Qt::Key_A, QStringLiteral("\x01"), Qt::ControlModifier); // select all
     Press(Qt::Key_Left, {}, Qt::ControlModifier);
     Press(Qt::Key_Return, QStringLiteral("\r"), Qt::ControlModifier); // makes no line break
     EXPECT_EQ(Text(), "abcd");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abc");
+    EXPECT_EQ(TakeBack(), "abc");
 }
 
 // Deleting a word or a line is more than the record can describe: it is
 // forgotten rather than left to undo the wrong text later.
 TEST_F(EditUndoRecordTest, DeletingAWordForgetsTheRecord)
 {
-    Load("one two");
-    edit.SetSel(7, 7);
+    Load("one two", 7, 7);
     Type("s");
     Press(Qt::Key_Backspace, {}, Qt::ControlModifier);
     EXPECT_EQ(Text(), "one ");
     EXPECT_FALSE(record.CanUndo());
-    record.TakeBack();
-    EXPECT_EQ(Text(), "one ");
+    EXPECT_EQ(TakeBack(), "one ");
 }
 
 // ---- input methods ----
 
 TEST_F(EditUndoRecordTest, CompositionOverSelectionIsTakenBackInPlace)
 {
-    Load("xx abc yy");
-    edit.SetSel(3, 6);
+    Load("xx abc yy", 3, 6);
     Compose("かんじ", "漢字");
     EXPECT_EQ(Text(), "xx 漢字 yy");
     EXPECT_EQ(record.Kind(), CEditUndoRecord::kRemoval);
-    record.TakeBack();
-    EXPECT_EQ(Text(), "xx abc yy");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "xx 漢字 yy");
+    EXPECT_EQ(TakeBack(), "xx abc yy");
+    EXPECT_EQ(TakeBack(), "xx 漢字 yy");
 }
 
 TEST_F(EditUndoRecordTest, CompositionAtCaretIsAnInsertion)
 {
-    Load("ab");
-    edit.SetSel(1, 1);
+    Load("ab", 1, 1);
     Compose("かん", "漢");
     EXPECT_EQ(Text(), "a漢b");
     EXPECT_EQ(record.Kind(), CEditUndoRecord::kInsertion);
-    record.TakeBack();
-    EXPECT_EQ(Text(), "ab");
+    EXPECT_EQ(TakeBack(), "ab");
 }
 
 TEST_F(EditUndoRecordTest, CancelledCompositionPutsSelectionBack)
 {
-    Load("xx abc yy");
-    edit.SetSel(3, 6);
+    Load("xx abc yy", 3, 6);
     record.NoteCompositionStart();
     EXPECT_FALSE(record.CanUndo());
     Preedit("か");
@@ -436,12 +364,10 @@ TEST_F(EditUndoRecordTest, CancelledCompositionPutsSelectionBack)
 TEST_F(EditUndoRecordTest, CompositionCutAtTheLimitTakesBackOnlyWhatWentIn)
 {
     edit.LimitText(6);
-    Load("abcd");
-    edit.SetSel(4, 4);
+    Load("abcd", 4, 4);
     Compose("かんじ", "漢字"); // only "漢" fits
     EXPECT_EQ(Text(), "abcd漢");
-    record.TakeBack();
-    EXPECT_EQ(Text(), "abcd");
+    EXPECT_EQ(TakeBack(), "abcd");
 }
 
 } // namespace

@@ -6,8 +6,6 @@
 
 #include "platform/Nkf.h"
 
-#include <QFileDevice>
-#include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -15,21 +13,6 @@ using namespace editortest;
 namespace fs = std::filesystem;
 
 namespace {
-
-// The output of a command line.
-std::string CommandOutput(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    ::pclose(pipe);
-    return out;
-}
 
 class EditorFile : public EditorFixture {
 protected:

@@ -5,14 +5,13 @@
 #include "EditorFixture.h"
 
 #include "editor/CEditUndoRecord.h"
-#include "platform/CFaceSubstitution.h"
 #include "editor/CToolTipWindow.h"
+#include "platform/CFaceSubstitution.h"
 #include "platform/SettingsStore.h"
 
 #include <QClipboard>
 #include <QFontInfo>
 #include <QGuiApplication>
-#include <QInputMethodEvent>
 
 using namespace editortest;
 
@@ -25,17 +24,6 @@ protected:
         CCmdUI ui(57643);
         EXPECT_TRUE(view->OnUpdateCommand(ui));
         return ui.Enabled();
-    }
-    void Preedit(CKESTRIX_2View* view, const char* utf8)
-    {
-        QInputMethodEvent event(QString::fromUtf8(utf8), {});
-        QCoreApplication::sendEvent(view, &event);
-    }
-    void Commit(CKESTRIX_2View* view, const char* utf8)
-    {
-        QInputMethodEvent event;
-        event.setCommitString(QString::fromUtf8(utf8));
-        QCoreApplication::sendEvent(view, &event);
     }
 };
 
@@ -109,8 +97,7 @@ TEST_F(EditorFlow, TheFontSettingsChooseTheFaceAndTheColours)
     font.commandColor = 0x000000FF;
     font.commentColor = 0x00808080;
     ASSERT_EQ(settings::SaveFontSettings(font), 0u);
-    CKESTRIX_2Doc* doc = OpenBytes("s.cgi", J("print 1; # 注\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("s.cgi", "print 1; # 注\n");
     EXPECT_EQ(view->CommandColor(), 0x000000FFu);
     EXPECT_EQ(ColorAt(view, 0), 0x000000FFu);
     EXPECT_EQ(ColorAt(view, Find(view, "#")), 0x00808080u);
@@ -130,8 +117,7 @@ TEST_F(EditorFlow, TheFontSettingsChooseTheFaceAndTheColours)
 
 TEST_F(EditorFlow, TypingACommandWordColoursItShowsItsTipAndTellsTheProjectTree)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("t.cgi", J("$a = \"日本\"; \n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("t.cgi", "$a = \"日本\"; \n");
     const long end = view->LineLength(0);
     Caret(view, end);
     Type(view, "prin");
@@ -159,8 +145,7 @@ TEST_F(EditorFlow, TypingACommandWordColoursItShowsItsTipAndTellsTheProjectTree)
     EXPECT_EQ(ColorAt(view, end), kAuto);
     EXPECT_EQ(Sel(view), std::make_pair(end + 6, end + 6));
     // Undo takes the last letter back, and the command colour returns.
-    Key(view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(view), "$a = \"日本\"; print");
+    EXPECT_EQ(Undo(view), "$a = \"日本\"; print");
     EXPECT_EQ(ColorAt(view, end), kCommand);
 }
 
@@ -188,8 +173,7 @@ TEST_F(EditorFlow, TheCommandTipPopsUpUnderATypedCommand)
 
 TEST_F(EditorFlow, EnterSplitsLinesAndRecoloursBothHalves)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("e.cgi", J("$a = 1; # コメント print\nprintx;\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("e.cgi", "$a = 1; # コメント print\nprintx;\n");
     // Enter at the end of a line ending in a comment: the comment keeps its
     // colour and the new line starts uncoloured.
     Caret(view, view->LineLength(0));
@@ -209,15 +193,13 @@ TEST_F(EditorFlow, EnterSplitsLinesAndRecoloursBothHalves)
     EXPECT_EQ(ColorAt(view, line3), kCommand);
     EXPECT_EQ(ColorAt(view, view->LineIndex(3)), kAuto);
     // Both Enters are undone one at a time, as single steps.
-    Key(view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(view), "$a = 1; # コメント print\nprint\nprintx;");
+    EXPECT_EQ(Undo(view), "$a = 1; # コメント print\nprint\nprintx;");
     EXPECT_EQ(ColorAt(view, line3), kAuto);
 }
 
 TEST_F(EditorFlow, PastingSeveralLinesRecoloursEachAndAddsTheirSubs)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("p.cgi", J("print 1;\nsub old { }\nexit;\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("p.cgi", "print 1;\nsub old { }\nexit;\n");
     QGuiApplication::clipboard()->setText(
         QString::fromUtf8("# 注釈 print\r\nsub fresh {\n  print \"ｶﾅ\";\n}"));
     // Paste over "old { }" on line 2.
@@ -244,8 +226,7 @@ TEST_F(EditorFlow, PastingSeveralLinesRecoloursEachAndAddsTheirSubs)
     EXPECT_EQ(ColorAt(view, Find(view, "exit")), kCommand);
     EXPECT_TRUE(doc->IsModified());
     // Undo takes the paste out and selects what it had replaced.
-    Key(view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(view), "print 1;\nsub old { }\nexit;");
+    EXPECT_EQ(Undo(view), "print 1;\nsub old { }\nexit;");
     EXPECT_EQ(Sel(view), std::make_pair(old, old + 7));
     EXPECT_EQ(ColorAt(view, Find(view, "exit")), kCommand);
     EXPECT_EQ(ColorAt(view, Find(view, "sub")), kCommand);
@@ -260,8 +241,7 @@ TEST_F(EditorFlow, PastingSeveralLinesRecoloursEachAndAddsTheirSubs)
 
 TEST_F(EditorFlow, CuttingASubTellsTheProjectTreeAndUndoPutsItBack)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("c.cgi", J("print 1;\nsub gone {\n  exit;\n}\nsub kept { }\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("c.cgi", "print 1;\nsub gone {\n  exit;\n}\nsub kept { }\n");
     const long from = Find(view, "sub gone");
     const long to = Find(view, "sub kept");
     view->SetSel(from + 4, to + 4);
@@ -277,12 +257,10 @@ TEST_F(EditorFlow, CuttingASubTellsTheProjectTreeAndUndoPutsItBack)
     EXPECT_TRUE(UndoEnabled(view));
     // Undo puts the cut text back, the caret after it; undo again cuts it
     // again.
-    Key(view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(view), "print 1;\nsub gone {\n  exit;\n}\nsub kept { }");
+    EXPECT_EQ(Undo(view), "print 1;\nsub gone {\n  exit;\n}\nsub kept { }");
     EXPECT_EQ(Sel(view), std::make_pair(to + 4, to + 4));
     EXPECT_EQ(ColorAt(view, Find(view, "exit")), kCommand);
-    Key(view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(view), "print 1;\nsub kept { }");
+    EXPECT_EQ(Undo(view), "print 1;\nsub kept { }");
     // Nothing selected: nothing to cut, and the record is kept.
     hooks_.removed.clear();
     Key(view, Qt::Key_X, Qt::ControlModifier);
@@ -297,8 +275,7 @@ TEST_F(EditorFlow, UndoTwiceRedoesAndTheMenuFollowsTheRecord)
     EXPECT_FALSE(UndoEnabled(view));
     Type(view, "ab");
     EXPECT_TRUE(UndoEnabled(view));
-    Key(view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(view), "a");
+    EXPECT_EQ(Undo(view), "a");
     EXPECT_TRUE(UndoEnabled(view));
     EXPECT_EQ(Sel(view), std::make_pair(1L, 1L));
     view->OnCommand(57643);
@@ -313,8 +290,7 @@ TEST_F(EditorFlow, UndoTwiceRedoesAndTheMenuFollowsTheRecord)
 
 TEST_F(EditorFlow, BackspaceOverADoubleByteCharacterAndUndo)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("b.cgi", J("print \"日本ｶ\";\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("b.cgi", "print \"日本ｶ\";\n");
     const long hon = Find(view, J("本"));
     Caret(view, hon + 2);
     Key(view, Qt::Key_Backspace);
@@ -323,21 +299,18 @@ TEST_F(EditorFlow, BackspaceOverADoubleByteCharacterAndUndo)
     EXPECT_EQ(ColorAt(view, 0), kCommand);
     Key(view, Qt::Key_Backspace);
     EXPECT_EQ(Text(view), "print \"ｶ\";");
-    Key(view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(view), "print \"日ｶ\";");
+    EXPECT_EQ(Undo(view), "print \"日ｶ\";");
     EXPECT_EQ(Sel(view), std::make_pair(hon, hon)) << "the caret after the character put back";
     // Delete on half-width katakana takes one byte; its release recolours.
     Caret(view, hon);
     Key(view, Qt::Key_Delete);
     EXPECT_EQ(Text(view), "print \"日\";");
-    Key(view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(view), "print \"日ｶ\";");
+    EXPECT_EQ(Undo(view), "print \"日ｶ\";");
 }
 
 TEST_F(EditorFlow, DeleteReleaseRecoloursTheLine)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("d.cgi", J("printx 1;\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("d.cgi", "printx 1;\n");
     EXPECT_EQ(ColorAt(view, 0), kAuto);
     Caret(view, 5);
     const int rescans = hooks_.rescans;
@@ -349,14 +322,12 @@ TEST_F(EditorFlow, DeleteReleaseRecoloursTheLine)
     Caret(view, 0);
     Key(view, Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(Text(view), "1;");
-    Key(view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(view), "print 1;");
+    EXPECT_EQ(Undo(view), "print 1;");
 }
 
 TEST_F(EditorFlow, KeysThatChangeNothingLeaveTheDocumentUnmodified)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("m.cgi", J("print 1;\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("m.cgi", "print 1;\n");
     Caret(view, view->GetTextLength());
     Key(view, Qt::Key_Delete); // at the end: nothing to delete
     Key(view, Qt::Key_Left);
@@ -369,8 +340,7 @@ TEST_F(EditorFlow, KeysThatChangeNothingLeaveTheDocumentUnmodified)
 
 TEST_F(EditorFlow, CompositionOverASelectionIsOneEditToUndo)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("i.cgi", J("my $v = abc;\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("i.cgi", "my $v = abc;\n");
     const long abc = Find(view, "abc");
     view->SetSel(abc, abc + 3);
     Preedit(view, "にほん");
@@ -379,16 +349,14 @@ TEST_F(EditorFlow, CompositionOverASelectionIsOneEditToUndo)
     EXPECT_EQ(Text(view), "my $v = 日本;");
     EXPECT_EQ(Sel(view), std::make_pair(abc + 4, abc + 4));
     EXPECT_TRUE(UndoEnabled(view));
-    Key(view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(view), "my $v = abc;");
+    EXPECT_EQ(Undo(view), "my $v = abc;");
     EXPECT_EQ(Sel(view), std::make_pair(abc, abc + 3));
     EXPECT_EQ(ColorAt(view, 0), kCommand);
 }
 
 TEST_F(EditorFlow, ACommittedCommandWordIsColouredOnceTheCompositionEnds)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("w.cgi", J("$a; \n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("w.cgi", "$a; \n");
     Caret(view, 4);
     Preedit(view, "ｐｒｉｎｔ");
     Commit(view, "print");
@@ -427,8 +395,7 @@ TEST_F(EditorFlow, TextCodePage932CannotHoldBecomesAQuestionMark)
 
 TEST_F(EditorFlow, F1LooksUpTheSelectedWordWithoutItsSpaces)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("f.cgi", J("pr int $x;\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("f.cgi", "pr int $x;\n");
     view->SetSel(0, 6);
     Key(view, Qt::Key_F1);
     ASSERT_EQ(hooks_.lookups.size(), 1u);
@@ -443,8 +410,7 @@ TEST_F(EditorFlow, F1LooksUpTheSelectedWordWithoutItsSpaces)
 
 TEST_F(EditorFlow, ClosingAModifiedScriptAsksToSaveIt)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("q.cgi", J("print 1;\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("q.cgi", "print 1;\n");
     Type(view, "x");
     ui_.AnswerBox(IDCANCEL);
     EXPECT_FALSE(view->GetParentFrame()->close());

@@ -56,12 +56,19 @@ protected:
         EXPECT_TRUE(opened);
         return shown;
     }
+    // Puts the caret at a position and opens the find (Ctrl+F) or replace
+    // (Ctrl+H) dialog with its shortcut.
+    static CFindReplaceDialog* OpenDialog(CKESTRIX_2View* view, long caret, Qt::Key key)
+    {
+        Caret(view, caret);
+        Key(view, key, Qt::ControlModifier);
+        return view->FindDialog();
+    }
 };
 
 TEST_F(EditorMenu, ThePopUpMenuListsTheEditCommandsInOrder)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("menu.cgi", J("print 1;\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("menu.cgi", "print 1;\n");
     std::unique_ptr<QMenu> menu(view->CreateEditMenu(view));
     EXPECT_EQ(menu->objectName(), "135");
     std::vector<std::string> items;
@@ -89,8 +96,7 @@ TEST_F(EditorMenu, ThePopUpMenuListsTheEditCommandsInOrder)
 
 TEST_F(EditorMenu, ChoosingFromThePopUpMenuRunsTheCommand)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("pop.cgi", J("print 1;\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("pop.cgi", "print 1;\n");
     // Undo is shown disabled until there is something to undo.
     auto shown = RightClickAndChoose(view, 57643);
     ASSERT_FALSE(shown.empty());
@@ -111,9 +117,9 @@ TEST_F(EditorMenu, ChoosingFromThePopUpMenuRunsTheCommand)
 
 TEST_F(EditorMenu, TheSyntaxCheckOfAnUnsavedScriptAsksForASave)
 {
-    CKESTRIX_2Doc* doc = New();
+    CKESTRIX_2View* view = ViewOf(New());
     ui_.AnswerBox(IDOK);
-    ViewOf(doc)->RunPopupCommand(32791);
+    view->RunPopupCommand(32791);
     EXPECT_TRUE(hooks_.executed.empty());
     ASSERT_EQ(ui_.Boxes().size(), 1u);
     EXPECT_EQ(ui_.Boxes()[0].Utf8Caption(), "通知");
@@ -121,11 +127,8 @@ TEST_F(EditorMenu, TheSyntaxCheckOfAnUnsavedScriptAsksForASave)
 
 TEST_F(EditorMenu, FindSearchesDownFromTheCaretAndSaysWhenThereIsNoMore)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("find.cgi", J("print 1;\nPrint 2; # 日本\nprint 3;\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
-    Caret(view, 3);
-    Key(view, Qt::Key_F, Qt::ControlModifier);
-    CFindReplaceDialog* dialog = view->FindDialog();
+    const auto [doc, view] = OpenScript("find.cgi", "print 1;\nPrint 2; # 日本\nprint 3;\n");
+    CFindReplaceDialog* dialog = OpenDialog(view, 3, Qt::Key_F);
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(dialog->FindNextButton()->isEnabled());
@@ -161,11 +164,8 @@ TEST_F(EditorMenu, FindSearchesDownFromTheCaretAndSaysWhenThereIsNoMore)
 
 TEST_F(EditorMenu, ReplaceGoesThroughTheUndoRecordAndRecolours)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("rep.cgi", J("prnt 1;\nprnt 2;\n# prnt\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
-    Caret(view, 0);
-    Key(view, Qt::Key_H, Qt::ControlModifier);
-    CFindReplaceDialog* dialog = view->FindDialog();
+    const auto [doc, view] = OpenScript("rep.cgi", "prnt 1;\nprnt 2;\n# prnt\n");
+    CFindReplaceDialog* dialog = OpenDialog(view, 0, Qt::Key_H);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(dialog->IsReplace());
     dialog->FindEdit()->setText("prnt");
@@ -184,8 +184,7 @@ TEST_F(EditorMenu, ReplaceGoesThroughTheUndoRecordAndRecolours)
     EXPECT_EQ(ColorAt(view, second), kCommand);
     EXPECT_EQ(ColorAt(view, Find(view, "print", view->LineIndex(2))), kComment);
     EXPECT_TRUE(doc->IsModified());
-    Key(view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Text(view), "print 1;\nprint 2;\n# prnt");
+    EXPECT_EQ(Undo(view), "print 1;\nprint 2;\n# prnt");
     // Nothing left to replace.
     ui_.AnswerBox(IDOK);
     dialog->FindEdit()->setText("absent");
@@ -200,8 +199,7 @@ TEST_F(EditorMenu, ReplaceGoesThroughTheUndoRecordAndRecolours)
 
 TEST_F(EditorMenu, PrintAndPreviewDrawTheScriptOnTheProgramsPrinter)
 {
-    CKESTRIX_2Doc* doc = OpenBytes("print.cgi", J("print \"日本語\"; # コメント\n"));
-    CKESTRIX_2View* view = ViewOf(doc);
+    const auto [doc, view] = OpenScript("print.cgi", "print \"日本語\"; # コメント\n");
     QPrinter& printer = ProgramPrinter();
     printer.setOutputFormat(QPrinter::PdfFormat);
 

@@ -1,45 +1,21 @@
 // Checks the shipped command data src/res/keydata.dat: that it covers every
 // function of the installed perlfunc with its syntax forms, and that its bytes
 // have the shape the loader and the tooltip rely on.
-#include "editor/CSyntaxColorizer.h"
-#include "platform/Sjis.h"
-
-#include <gtest/gtest.h>
+#include "EditorFixture.h"
 
 #include <cctype>
-#include <cstdio>
-#include <fstream>
 #include <set>
 #include <sstream>
-#include <string>
 #include <utility>
-#include <vector>
+
+using namespace editortest;
 
 namespace {
-
-const char* const kKeyDataPath = KESTRIX_SOURCE_DIR "/src/res/keydata.dat";
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {};
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 // The perlfunc.pod of the perl on PATH: <privlib>/pod/perlfunc.pod.
 std::string PerlfuncPath()
 {
-    FILE* pipe = popen("perl -MConfig -e 'print $Config{privlibexp}' 2>/dev/null", "r");
-    if (!pipe)
-        return {};
-    std::string privlib;
-    char buffer[512];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        privlib.append(buffer, n);
-    pclose(pipe);
+    const std::string privlib = CommandOutput("perl -MConfig -e 'print $Config{privlibexp}' 2>/dev/null");
     return privlib.empty() ? std::string() : privlib + "/pod/perlfunc.pod";
 }
 
@@ -162,7 +138,7 @@ std::string TipForm(const std::string& form)
 std::vector<PerlFunction> InstalledPerlFunctions()
 {
     std::string path = PerlfuncPath();
-    std::string pod = path.empty() ? std::string() : ReadFile(path);
+    std::string pod = path.empty() ? std::string() : ReadFileBytes(path);
     // perl-doc is a dependency of the program: a missing perlfunc is a broken
     // installation, not a reason to skip.
     EXPECT_FALSE(pod.empty()) << "cannot read perlfunc.pod (" << path << "); install perl and perl-doc";
@@ -180,7 +156,7 @@ TEST(KeyData, EveryPerlfuncFunctionHasAnEntry)
     ASSERT_FALSE(functions.empty());
 
     CSyntaxColorizer colorizer;
-    ASSERT_TRUE(colorizer.LoadCommandFile(kKeyDataPath));
+    ASSERT_TRUE(colorizer.LoadCommandFile(kKeyData));
     for (const PerlFunction& f : functions)
         EXPECT_NE(colorizer.LookupCommand(f.name), "") << "no entry for perlfunc's " << f.name;
 }
@@ -191,7 +167,7 @@ TEST(KeyData, TipsAreThePerlfuncFormsThenOneDescription)
     ASSERT_FALSE(functions.empty());
 
     CSyntaxColorizer colorizer;
-    ASSERT_TRUE(colorizer.LoadCommandFile(kKeyDataPath));
+    ASSERT_TRUE(colorizer.LoadCommandFile(kKeyData));
     for (const PerlFunction& f : functions) {
         std::string tips = colorizer.LookupCommand(f.name);
         if (tips.empty())
@@ -212,8 +188,8 @@ TEST(KeyData, TipsAreThePerlfuncFormsThenOneDescription)
 
 TEST(KeyData, FileIsOneLineOfWellFormedCp932Records)
 {
-    std::string data = ReadFile(kKeyDataPath);
-    ASSERT_FALSE(data.empty()) << kKeyDataPath;
+    std::string data = ReadFileBytes(kKeyData);
+    ASSERT_FALSE(data.empty()) << kKeyData;
 
     // The loader takes every byte literally: a line break or NUL would corrupt
     // the following key or cut the data short.
@@ -255,7 +231,7 @@ TEST(KeyData, FileIsOneLineOfWellFormedCp932Records)
 TEST(KeyData, CommonCommandsHaveTheirTips)
 {
     CSyntaxColorizer colorizer;
-    ASSERT_TRUE(colorizer.LoadCommandFile(kKeyDataPath));
+    ASSERT_TRUE(colorizer.LoadCommandFile(kKeyData));
 
     for (const char* keyword :
          {"my", "sub", "if", "elsif", "foreach", "while", "use", "package", "return", "eq", "__END__"})

@@ -29,6 +29,11 @@ protected:
         return false;
     }
     QImage Grab() { return tip.grab().toImage(); }
+    void Ticks(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            tip.Tick();
+    }
 
     QWidget frame;
     CToolTipWindow tip;
@@ -94,8 +99,7 @@ TEST_F(ToolTipWindowTest, PagingStopsAtTheEndsAndHalvesTheTicks)
 {
     tip.SetTipText("A:B:C:");
     tip.ShowAt(QPoint(100, 100));
-    for (int i = 0; i < 11; ++i)
-        tip.Tick();
+    Ticks(11);
     tip.PreviousTip(); // already at the first
     EXPECT_EQ(tip.CurrentIndex(), 1);
     EXPECT_EQ(tip.TickCount(), 5);
@@ -103,8 +107,7 @@ TEST_F(ToolTipWindowTest, PagingStopsAtTheEndsAndHalvesTheTicks)
     tip.NextTip();
     EXPECT_EQ(tip.CurrentTip(), "C");
     EXPECT_EQ(tip.TickCount(), 1);
-    for (int i = 0; i < 9; ++i)
-        tip.Tick();
+    Ticks(9);
     tip.NextTip(); // already at the last
     EXPECT_EQ(tip.CurrentTip(), "C");
     EXPECT_EQ(tip.TickCount(), 5);
@@ -136,8 +139,7 @@ TEST_F(ToolTipWindowTest, HidesAfterAHundredTicks)
     tip.ShowAt(QPoint(10, 10));
     EXPECT_TRUE(tip.IsShown());
     EXPECT_EQ(tip.TickCount(), 0);
-    for (int i = 0; i < 99; ++i)
-        tip.Tick();
+    Ticks(99);
     EXPECT_TRUE(tip.IsShown());
     tip.Tick();
     EXPECT_FALSE(tip.IsShown());
@@ -145,8 +147,7 @@ TEST_F(ToolTipWindowTest, HidesAfterAHundredTicks)
 
     // Showing again starts the count again.
     tip.ShowAt(QPoint(10, 10));
-    for (int i = 0; i < 60; ++i)
-        tip.Tick();
+    Ticks(60);
     tip.ShowAt(QPoint(20, 20));
     EXPECT_EQ(tip.TickCount(), 0);
     EXPECT_EQ(tip.pos(), QPoint(20, 20));
@@ -164,12 +165,10 @@ TEST_F(ToolTipWindowTest, PagingProlongsTheShow)
 {
     tip.SetTipText("A:B:");
     tip.ShowAt(QPoint(10, 10));
-    for (int i = 0; i < 80; ++i)
-        tip.Tick();
+    Ticks(80);
     tip.NextTip();
     EXPECT_EQ(tip.TickCount(), 40);
-    for (int i = 0; i < 59; ++i)
-        tip.Tick();
+    Ticks(59);
     EXPECT_TRUE(tip.IsShown());
     tip.Tick();
     EXPECT_FALSE(tip.IsShown());

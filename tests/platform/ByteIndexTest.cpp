@@ -5,6 +5,8 @@
 #include "platform/ByteIndex.h"
 #include "platform/Sjis.h"
 
+#include "NamedCase.h"
+
 #include <gtest/gtest.h>
 
 #include <QTextBlock>
@@ -74,11 +76,6 @@ struct TreeCase {
     long maxBytes;  // bytes per line, at most
 };
 
-void PrintTo(const TreeCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 class ByteIndexTreeTest : public ::testing::TestWithParam<TreeCase> {};
 
 TEST_P(ByteIndexTreeTest, MatchesAVectorAfterRandomReplacements)
@@ -118,9 +115,7 @@ INSTANTIATE_TEST_SUITE_P(ByteIndexTree, ByteIndexTreeTest,
                              TreeCase{"EmptyLinesAndWipes", 3, 300, 500, 6, 1},
                              // Growing to thousands of lines, then shrinking.
                              TreeCase{"GrowAndShrink", 4, 120, 20, 200, 40}),
-                         [](const ::testing::TestParamInfo<TreeCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         CaseName);
 
 TEST(ByteIndexTree, ClampsOutOfRangeQueries)
 {
@@ -266,11 +261,6 @@ struct DocumentCase {
     EditMix mix;
 };
 
-void PrintTo(const DocumentCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 class ByteIndexDocumentTest : public ::testing::TestWithParam<DocumentCase> {};
 
 TEST_P(ByteIndexDocumentTest, MatchesAWalkAfterRandomEdits)
@@ -336,9 +326,7 @@ INSTANTIATE_TEST_SUITE_P(ByteIndexDocument, ByteIndexDocumentTest,
                              DocumentCase{"Blocks", 12, 200, EditMix::Blocks},
                              // Several edits in one edit block report as one change.
                              DocumentCase{"EditBlocks", 13, 150, EditMix::Batched}),
-                         [](const ::testing::TestParamInfo<DocumentCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         CaseName);
 
 TEST(ByteIndexDocument, LargeDocumentMapsAtTheFarEnd)
 {
@@ -438,11 +426,6 @@ struct DecodeCase {
     const char* utf8;
 };
 
-void PrintTo(const DecodeCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 class ByteIndexDecodeTest : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(ByteIndexDecodeTest, Decodes)
@@ -459,20 +442,13 @@ INSTANTIATE_TEST_SUITE_P(ByteIndexDecode, ByteIndexDecodeTest,
                                            DecodeCase{"LeadByteBeforeABreak", "a\x82\nb", "a?\nb"},
                                            DecodeCase{"UndefinedPair", "a\x85\x40z", "a?z"},
                                            DecodeCase{"UndefinedSingleBytes", "\x80\xa0\xfd", "???"}),
-                         [](const ::testing::TestParamInfo<DecodeCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         CaseName);
 
 struct NormalizeCase {
     const char* name;
     const char* in;
     const char* out;
 };
-
-void PrintTo(const NormalizeCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class ByteIndexNormalizeTest : public ::testing::TestWithParam<NormalizeCase> {};
 
@@ -493,8 +469,6 @@ INSTANTIATE_TEST_SUITE_P(ByteIndexNormalize, ByteIndexNormalizeTest,
                                            NormalizeCase{"YenSignBecomesBackslash", "\u00a5100", "\\100"},
                                            NormalizeCase{"ParagraphSeparatorIsABreak", "a\u2029b", "a\nb"},
                                            NormalizeCase{"LineSeparatorIsNoBreak", "a\u2028b", "a?b"}),
-                         [](const ::testing::TestParamInfo<NormalizeCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         CaseName);
 
 } // namespace

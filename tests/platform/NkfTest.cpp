@@ -1,5 +1,7 @@
 #include "platform/Nkf.h"
 
+#include "NamedCase.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -123,11 +125,6 @@ struct CommandCase {
     std::string sjis;
 };
 
-void PrintTo(const CommandCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 class NkfCommandTest : public ::testing::TestWithParam<CommandCase> {};
 
 TEST_P(NkfCommandTest, MatchesNkfInAllDirections)
@@ -196,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"CgiScript", "#!/usr/bin/perl\nprint \"Content-type: text/html\\n\\n\";\nprint \"<p>"
                                  "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd\x81"
                                  "A\xbe\xb6\xb2</p>\\n\";\n"}),
-    [](const ::testing::TestParamInfo<CommandCase>& info) { return std::string(info.param.name); });
+    CaseName);
 
 // ---------------------------------------------------------------------------
 // Exact bytes for the cases that matter one by one. Where nkfAgrees is set the
@@ -209,11 +206,6 @@ struct ExactCase {
     std::string expected;
     bool nkfAgrees;
 };
-
-void PrintTo(const ExactCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class NkfExactTest : public ::testing::TestWithParam<ExactCase> {};
 
@@ -299,7 +291,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExactCase{"AsciiDesignationAlone", "a\x1b(Bb", NkfCode::Euc, "a\x1b(Bb", false},
         ExactCase{"EmptyToSjis", "", NkfCode::ShiftJis, "", true},
         ExactCase{"EmptyToJis", "", NkfCode::Jis, "", true}),
-    [](const ::testing::TestParamInfo<ExactCase>& info) { return std::string(info.param.name); });
+    CaseName);
 
 // ---------------------------------------------------------------------------
 // Which code a text is read as. Every row but one is also held against
@@ -310,11 +302,6 @@ struct DetectCase {
     NkfInput expected;
     bool nkfAgrees = true;
 };
-
-void PrintTo(const DetectCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 std::optional<NkfInput> FromNkfGuess(std::string guess);
 
@@ -371,7 +358,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DetectCase{"SjisUserDefinedAndKatakana", "\xa4\xa2\xf5\xa1", NkfInput::Euc},
                       // A lone ｡: nkf calls it ASCII and drops the byte.
                       DetectCase{"LoneKatakanaByte", "\xa1", NkfInput::ShiftJis, false}),
-    [](const ::testing::TestParamInfo<DetectCase>& info) { return std::string(info.param.name); });
+    CaseName);
 
 // nkf's names for what it guessed, as this unit's detection.
 std::optional<NkfInput> FromNkfGuess(std::string guess)
@@ -439,15 +426,7 @@ struct TruncationCase {
     NkfCode to;
 };
 
-void PrintTo(const TruncationCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class NkfTruncationTest : public ::testing::TestWithParam<TruncationCase> {
-protected:
-    void TearDown() override { SetNkfOption("s"); }
-};
+class NkfTruncationTest : public NkfTest, public ::testing::WithParamInterface<TruncationCase> {};
 
 TEST_P(NkfTruncationTest, StopsAtWholeCharactersAndNeverOverruns)
 {
@@ -490,17 +469,27 @@ const std::string kVendor = "\x87\x40\xfa\x5c \xfb\xfc\xf0\x40";
 // 亜 + JIS X 0212 ⅰ, in EUC
 const std::string kEucX0212 = "\xb0\xa1\x8f\xf3\xf3\xa4\xa2";
 
-INSTANTIATE_TEST_SUITE_P(
-    NkfBuffers, NkfTruncationTest,
-    ::testing::Values(TruncationCase{"MixedToSjis", kMixed, NkfCode::ShiftJis},
-                      TruncationCase{"MixedToEuc", kMixed, NkfCode::Euc},
-                      TruncationCase{"MixedToJis", kMixed, NkfCode::Jis},
-                      TruncationCase{"VendorToEuc", kVendor, NkfCode::Euc},
-                      TruncationCase{"VendorToJis", kVendor, NkfCode::Jis},
-                      TruncationCase{"EucX0212ToEuc", kEucX0212, NkfCode::Euc},
-                      TruncationCase{"EucX0212ToJis", kEucX0212, NkfCode::Jis},
-                      TruncationCase{"JisToJis", "\x1b$B$\"\x1b(I1\x1b$B$\"\x1b(B\n", NkfCode::Jis}),
-    [](const ::testing::TestParamInfo<TruncationCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(NkfBuffers, NkfTruncationTest,
+                         ::testing::Values(TruncationCase{"MixedToSjis", kMixed, NkfCode::ShiftJis},
+                                           TruncationCase{"MixedToEuc", kMixed, NkfCode::Euc},
+                                           TruncationCase{"MixedToJis", kMixed, NkfCode::Jis},
+                                           TruncationCase{"VendorToEuc", kVendor, NkfCode::Euc},
+                                           TruncationCase{"VendorToJis", kVendor, NkfCode::Jis},
+                                           TruncationCase{"EucX0212ToEuc", kEucX0212, NkfCode::Euc},
+                                           TruncationCase{"EucX0212ToJis", kEucX0212, NkfCode::Jis},
+                                           TruncationCase{"JisToJis", "\x1b$B$\"\x1b(I1\x1b$B$\"\x1b(B\n",
+                                                          NkfCode::Jis}),
+                         CaseName);
+
+// Converts into a buffer of the given size with four bytes of "Z" after it,
+// which must stay as they are; returns the text up to the NUL, as hex.
+std::string ConvertIntoBuffer(std::size_t size, const char* in)
+{
+    std::vector<char> buffer(size + 4, 'Z');
+    NkfConvert(buffer.data(), size, in);
+    EXPECT_EQ(std::string_view(buffer.data() + size, 4), "ZZZZ") << "written past a buffer of " << size;
+    return Hex(buffer.data());
+}
 
 // The callers sized EUC buffers as the text's length + 1, which half-width
 // katakana outgrow: each becomes two bytes.
@@ -509,18 +498,9 @@ TEST_F(NkfTest, EucKatakanaInLengthPlusOneBuffer)
     const char* in = "\xb1\xb2\xb3"; // ｱｲｳ
     SetNkfOption("e");
     ASSERT_EQ(NkfConvertedSize(in), 7u);
-
-    char small[4 + 4];
-    std::memset(small, 'Z', sizeof small);
-    NkfConvert(small, 4, in);
-    EXPECT_EQ(Hex(small), Hex("\x8e\xb1")); // a second ｱ would need 5 bytes with the NUL
-    EXPECT_EQ(std::string_view(small + 4, 4), "ZZZZ");
-
-    char exact[7 + 4];
-    std::memset(exact, 'Z', sizeof exact);
-    NkfConvert(exact, 7, in);
-    EXPECT_EQ(Hex(exact), Hex("\x8e\xb1\x8e\xb2\x8e\xb3"));
-    EXPECT_EQ(std::string_view(exact + 7, 4), "ZZZZ");
+    // A second ｱ would need 5 bytes with the NUL.
+    EXPECT_EQ(ConvertIntoBuffer(4, in), Hex("\x8e\xb1"));
+    EXPECT_EQ(ConvertIntoBuffer(7, in), Hex("\x8e\xb1\x8e\xb2\x8e\xb3"));
 }
 
 // Three times the length is not always enough for JIS either: one
@@ -530,11 +510,7 @@ TEST_F(NkfTest, JisKatakanaInThreeTimesLengthBuffer)
     const char* in = "ab\xb1";
     SetNkfOption("j");
     ASSERT_EQ(NkfConvertedSize(in), 10u);
-    char buffer[9 + 4];
-    std::memset(buffer, 'Z', sizeof buffer);
-    NkfConvert(buffer, 9, in);
-    EXPECT_STREQ(buffer, "ab");
-    EXPECT_EQ(std::string_view(buffer + 9, 4), "ZZZZ");
+    EXPECT_EQ(ConvertIntoBuffer(9, in), Hex("ab"));
 }
 
 TEST_F(NkfTest, ZeroSizeWritesNothingAndNullInputIsEmpty)

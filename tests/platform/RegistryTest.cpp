@@ -110,6 +110,14 @@ int RunAndCapture(const std::vector<std::string>& args, std::string& output)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// RegCreateKeyExA as the program calls it.
+LONG CreateKey(const std::string& path, HKEY* key, DWORD* disposition = nullptr,
+               HKEY root = HKEY_CURRENT_USER)
+{
+    return RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                           key, disposition);
+}
+
 // Each test has a hive of its own in a fresh folder, and collects what the
 // user would be told about it.
 class RegistryTest : public ::testing::Test {
@@ -133,14 +141,22 @@ protected:
 
     std::string Folder() const { return dir_.path() + "/kestrix"; }
     std::string Hive() const { return Folder() + "/registry.reg"; }
+    // Puts the text in the hive file, in a fresh folder unless told to keep
+    // what is there, for the next call to read as a program started afresh.
+    void WriteHive(const std::string& text, bool freshFolder = true)
+    {
+        if (freshFolder)
+            std::filesystem::remove_all(Folder());
+        ::mkdir(Folder().c_str(), 0700);
+        dir_.write("kestrix/registry.reg", text);
+        RegistryHive::Instance().DropCache();
+    }
 
     // Creates (or opens) a key below HKEY_CURRENT_USER; null on failure.
     HKEY Create(const std::string& path, HKEY root = HKEY_CURRENT_USER)
     {
         HKEY key = nullptr;
-        DWORD disposition = 0;
-        if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                            &key, &disposition) != ERROR_SUCCESS)
+        if (CreateKey(path, &key, nullptr, root) != ERROR_SUCCESS)
             return nullptr;
         open_.push_back(key);
         return key;
@@ -199,18 +215,13 @@ TEST_F(RegistryTest, MissingKeyFailsToOpenAndSetsLastError)
 
 TEST_F(RegistryTest, CreateMakesTheKeyAndEveryKeyAboveIt)
 {
-    HKEY key = nullptr;
-    DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "software\\KESTRIX\\FONTSETTING", 0, nullptr,
-                              REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, &disposition),
-              ERROR_SUCCESS);
-    open_.push_back(key);
-    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "software\\KESTRIX\\FONTSETTING", 0, nullptr,
-                              REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, &disposition),
-              ERROR_SUCCESS);
-    open_.push_back(key);
-    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+    for (DWORD expected : {REG_CREATED_NEW_KEY, REG_OPENED_EXISTING_KEY}) {
+        HKEY key = nullptr;
+        DWORD disposition = 0;
+        ASSERT_EQ(CreateKey("software\\KESTRIX\\FONTSETTING", &key, &disposition), ERROR_SUCCESS);
+        open_.push_back(key);
+        EXPECT_EQ(disposition, expected);
+    }
 
     HKEY software = Open("software");
     ASSERT_NE(software, nullptr);
@@ -389,9 +400,7 @@ TEST_F(RegistryTest, DoubleByteCharactersAreNeitherFoldedNorSplit)
 TEST_F(RegistryTest, HandlesThatAreNotOpenAreRefused)
 {
     HKEY closed = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &closed,
-                              nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(CreateKey("software", &closed), ERROR_SUCCESS);
     ASSERT_EQ(RegCloseKey(closed), ERROR_SUCCESS);
     const std::string before = ReadFileBytes(Hive());
     int local = 0;
@@ -409,22 +418,18 @@ TEST_F(RegistryTest, HandlesThatAreNotOpenAreRefused)
         HKEY result = nullptr;
         DWORD size = 0;
         BYTE byte = 1;
-        SetLastError(0);
-        EXPECT_EQ(RegOpenKeyExA(row.key, "x", 0, KEY_READ, &result), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
-        SetLastError(0);
-        EXPECT_EQ(RegCreateKeyExA(row.key, "x", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &result, nullptr),
-                  ERROR_INVALID_HANDLE);
-        EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
-        SetLastError(0);
-        EXPECT_EQ(RegQueryValueExA(row.key, "x", nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
-        SetLastError(0);
-        EXPECT_EQ(RegSetValueExA(row.key, "x", 0, REG_NONE, &byte, 1), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
-        SetLastError(0);
-        EXPECT_EQ(RegCloseKey(row.key), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+        const std::function<LONG()> calls[] = {
+            [&] { return RegOpenKeyExA(row.key, "x", 0, KEY_READ, &result); },
+            [&] { return CreateKey("x", &result, nullptr, row.key); },
+            [&] { return RegQueryValueExA(row.key, "x", nullptr, nullptr, nullptr, &size); },
+            [&] { return RegSetValueExA(row.key, "x", 0, REG_NONE, &byte, 1); },
+            [&] { return RegCloseKey(row.key); },
+        };
+        for (std::size_t i = 0; i < std::size(calls); ++i) {
+            SetLastError(0);
+            EXPECT_EQ(calls[i](), ERROR_INVALID_HANDLE) << "call " << i;
+            EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE)) << "call " << i;
+        }
     }
     EXPECT_EQ(ReadFileBytes(Hive()), before) << "nothing was written through a bad handle";
 }
@@ -432,9 +437,7 @@ TEST_F(RegistryTest, HandlesThatAreNotOpenAreRefused)
 TEST_F(RegistryTest, ClosingAKeyKeepsTheLastErrorOfTheFailedCall)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExA(HKEY_CURRENT_USER, "software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
+    ASSERT_EQ(CreateKey("software", &key), ERROR_SUCCESS);
     DWORD size = 0;
     ASSERT_EQ(RegQueryValueExA(key, "missing", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
@@ -501,8 +504,7 @@ TEST_F(RegistryTest, ConcurrentWritersInTwoProcessesLoseNothing)
             (void)ignored;
             int failures = 0;
             HKEY k = nullptr;
-            if (RegCreateKeyExA(HKEY_CURRENT_USER, "software\\KESTRIX\\RACE", 0, nullptr, 0, KEY_ALL_ACCESS,
-                                nullptr, &k, nullptr) != ERROR_SUCCESS)
+            if (CreateKey("software\\KESTRIX\\RACE", &k) != ERROR_SUCCESS)
                 ::_exit(100);
             for (int i = 0; i < 50; ++i) {
                 std::string name = "w" + std::to_string(writer) + "_" + std::to_string(i);
@@ -622,8 +624,7 @@ TEST_F(RegistryTest, FailedWriteLeavesFileAndValuesAsTheyWere)
         EXPECT_NE(Set(key, "old", REG_SZ, WithNul("after")), ERROR_SUCCESS);
         HKEY created = nullptr;
         SetLastError(0);
-        r = RegCreateKeyExA(HKEY_CURRENT_USER, "software\\NEW", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &created, nullptr);
+        r = CreateKey("software\\NEW", &created);
         EXPECT_TRUE(r == ERROR_CANTWRITE || r == ERROR_ACCESS_DENIED) << r;
         EXPECT_EQ(GetLastError(), DWORD(r));
         EXPECT_EQ(created, nullptr);
@@ -647,8 +648,7 @@ TEST_F(RegistryTest, FolderThatIsAFileFailsTheWrite)
     other.write("kestrix", "not a folder");
     HKEY key = nullptr;
     SetLastError(0);
-    LONG r =
-        RegCreateKeyExA(HKEY_CURRENT_USER, "software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    LONG r = CreateKey("software", &key);
     EXPECT_TRUE(r == ERROR_CANTWRITE || r == ERROR_ACCESS_DENIED) << r;
     EXPECT_EQ(GetLastError(), DWORD(r));
     EXPECT_EQ(key, nullptr);
@@ -677,14 +677,11 @@ TEST_F(RegistryTest, BadHiveIsMovedAsideAndTheUserToldOnce)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        std::filesystem::remove_all(Folder());
-        ::mkdir(Folder().c_str(), 0700);
-        dir_.write("kestrix/registry.reg", row.file);
         {
             std::lock_guard guard(messagesMutex_);
             messages_.clear();
         }
-        RegistryHive::Instance().DropCache();
+        WriteHive(row.file);
 
         EXPECT_EQ(Open("software\\KESTRIX"), nullptr) << "the hive is empty";
         EXPECT_EQ(Open("software"), nullptr);
@@ -714,8 +711,7 @@ TEST_F(RegistryTest, BadHivesNeverReplaceAFileAlreadyAside)
     dir_.write("kestrix/registry.reg.bad", "the user's own file");
     const std::string bad[] = {"first bad file", "second bad file"};
     for (const std::string& text : bad) {
-        dir_.write("kestrix/registry.reg", text);
-        RegistryHive::Instance().DropCache();
+        WriteHive(text, false);
         EXPECT_EQ(Open("software"), nullptr);
     }
     EXPECT_EQ(ReadFileBytes(Hive() + ".bad"), "the user's own file");
@@ -738,8 +734,7 @@ TEST_F(RegistryTest, HiveThatCannotBeReadIsNeitherMovedNorOverwritten)
     EXPECT_EQ(Open("software"), nullptr);
     HKEY key = nullptr;
     SetLastError(0);
-    LONG r =
-        RegCreateKeyExA(HKEY_CURRENT_USER, "software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    LONG r = CreateKey("software", &key);
     EXPECT_NE(r, ERROR_SUCCESS);
     EXPECT_EQ(GetLastError(), DWORD(r));
     EXPECT_EQ(key, nullptr);
@@ -757,13 +752,11 @@ TEST_F(RegistryTest, ProblemHandlerMayUseTheRegistry)
     std::optional<LONG> inside;
     SetHiveProblemHandler([&](const std::string&) {
         HKEY key = nullptr;
-        inside = RegCreateKeyExA(HKEY_CURRENT_USER, "software\\AfterProblem", 0, nullptr, 0, KEY_ALL_ACCESS,
-                                 nullptr, &key, nullptr);
+        inside = CreateKey("software\\AfterProblem", &key);
         if (key)
             RegCloseKey(key);
     });
-    ::mkdir(Folder().c_str(), 0700);
-    dir_.write("kestrix/registry.reg", "garbage");
+    WriteHive("garbage");
     EXPECT_EQ(Open("software\\KESTRIX"), nullptr);
     EXPECT_EQ(inside, ERROR_SUCCESS);
     EXPECT_NE(Open("software\\AfterProblem"), nullptr);
@@ -804,10 +797,7 @@ TEST_F(RegistryTest, ReaderAcceptsExportsWrittenByOtherTools)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        std::filesystem::remove_all(Folder());
-        ::mkdir(Folder().c_str(), 0700);
-        dir_.write("kestrix/registry.reg", row.file);
-        RegistryHive::Instance().DropCache();
+        WriteHive(row.file);
         HKEY k = Open("software\\kestrix");
         ASSERT_EQ(k != nullptr, !row.values.empty());
         for (const auto& [name, value] : row.values)

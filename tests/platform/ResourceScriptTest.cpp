@@ -4,6 +4,8 @@
 #include "platform/CResourceScript.h"
 #include "platform/ProgramResources.h"
 
+#include "NamedCase.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -21,11 +23,6 @@ struct ValidCase {
     std::string script;
     std::function<void(const CResourceScript&)> check;
 };
-
-void PrintTo(const ValidCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class ValidScript : public ::testing::TestWithParam<ValidCase> {};
 
@@ -217,8 +214,7 @@ const ValidCase kValidCases[] = {
      }},
 };
 
-INSTANTIATE_TEST_SUITE_P(Scripts, ValidScript, ::testing::ValuesIn(kValidCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Scripts, ValidScript, ::testing::ValuesIn(kValidCases), CaseName);
 
 // ---- scripts that are refused ----
 
@@ -228,11 +224,6 @@ struct MalformedCase {
     int line;
     const char* message; // a part of the message after "test.rc:line: "
 };
-
-void PrintTo(const MalformedCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class MalformedScript : public ::testing::TestWithParam<MalformedCase> {};
 
@@ -318,8 +309,7 @@ const MalformedCase kMalformedCases[] = {
      "or END in 1 DIALOG, found the end of the script"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Scripts, MalformedScript, ::testing::ValuesIn(kMalformedCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Scripts, MalformedScript, ::testing::ValuesIn(kMalformedCases), CaseName);
 
 // ---- the program's own script ----
 

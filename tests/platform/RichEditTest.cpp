@@ -5,6 +5,8 @@
 #include "platform/RtfReader.h"
 #include "platform/Sjis.h"
 
+#include "NamedCase.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -101,6 +103,22 @@ std::vector<std::string> Colours(const CRichEditCtrl& edit)
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 
+// How many pixels of the control as drawn now are clearly of the colour:
+// its own channel above 200, the other two below 80.
+int PixelsOf(CRichEditCtrl& edit, COLORREF colour)
+{
+    const QImage image = edit.grab().toImage();
+    auto strong = [](int channel, BYTE wanted) { return wanted ? channel > 200 : channel < 80; };
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += strong(c.red(), GetRValue(colour)) && strong(c.green(), GetGValue(colour)) &&
+                 strong(c.blue(), GetBValue(colour));
+        }
+    return n;
+}
+
 // ---------------------------------------------------------------------------
 // Position arithmetic.
 
@@ -172,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {0, 5, 7},
                      {4, 1, 6},
                      {{2, 7, "日\rb\r"}, {9, 11, "漢"}, {10, 14, "漢字"}}}),
-    [](const ::testing::TestParamInfo<PositionCase>& info) { return std::string(info.param.name); });
+    CaseName);
 
 TEST(RichEdit, PositionsInsideADoubleByteCharacterMoveToItsStart)
 {
@@ -243,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SelCase{"Backwards", {0, 0}, {7, 3}, {3, 7}, 3},
                       SelCase{"BeyondTheEndClamps", {0, 0}, {11, 99}, {11, 13}, 13},
                       SelCase{"CaretOnly", {0, 5}, {10, 10}, {10, 10}, 10}),
-    [](const ::testing::TestParamInfo<SelCase>& info) { return std::string(info.param.name); });
+    CaseName);
 
 TEST(RichEdit, HiddenSelectionIsKeptButNotDrawn)
 {
@@ -294,9 +312,7 @@ INSTANTIATE_TEST_SUITE_P(RichEditBreak, RichEditBreakTest,
                                            BreakCase{"Lf", "a\nb", 2}, BreakCase{"CrCrLf", "a\r\r\nb", 3},
                                            BreakCase{"LfCr", "a\n\rb", 3},
                                            BreakCase{"KanjiAroundBreaks", "日\r\n本\r語", 3}),
-                         [](const ::testing::TestParamInfo<BreakCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         CaseName);
 
 TEST(RichEdit, ReplaceSelKeepsTheFormatOfTheSelectionStart)
 {
@@ -357,17 +373,18 @@ TEST_P(RichEditStreamTest, TextRoundTrips)
     EXPECT_EQ(edit.StreamOut(StreamFormat::Text), c.out);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RichEditStream, RichEditStreamTest,
-    ::testing::Values(StreamCase{"Empty", "", ""}, StreamCase{"CrLf", "a\r\nb\r\n", "a\r\nb\r\n"},
-                      StreamCase{"LfOnly", "a\nb\n\nc", "a\r\nb\r\n\r\nc"},
-                      StreamCase{"LoneCr", "a\rb", "a\r\nb"},
-                      StreamCase{"Script", J("#!/usr/bin/perl\r\nprint \"表示ｶﾅ\\n\";\r\n"),
-                                 J("#!/usr/bin/perl\r\nprint \"表示ｶﾅ\\n\";\r\n")},
-                      // A lead byte with no trail byte becomes "?" without
-                      // swallowing the break after it.
-                      StreamCase{"BrokenLeadByte", "a\x82\r\nb\x82", "a?\r\nb?"}),
-    [](const ::testing::TestParamInfo<StreamCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(RichEditStream, RichEditStreamTest,
+                         ::testing::Values(StreamCase{"Empty", "", ""},
+                                           StreamCase{"CrLf", "a\r\nb\r\n", "a\r\nb\r\n"},
+                                           StreamCase{"LfOnly", "a\nb\n\nc", "a\r\nb\r\n\r\nc"},
+                                           StreamCase{"LoneCr", "a\rb", "a\r\nb"},
+                                           StreamCase{"Script",
+                                                      J("#!/usr/bin/perl\r\nprint \"表示ｶﾅ\\n\";\r\n"),
+                                                      J("#!/usr/bin/perl\r\nprint \"表示ｶﾅ\\n\";\r\n")},
+                                           // A lead byte with no trail byte becomes "?" without
+                                           // swallowing the break after it.
+                                           StreamCase{"BrokenLeadByte", "a\x82\r\nb\x82", "a?\r\nb?"}),
+                         CaseName);
 
 TEST(RichEdit, UnrepresentableCharactersBecomeQuestionMarksOnEveryWayIn)
 {
@@ -536,16 +553,7 @@ TEST(RichEdit, AutomaticColourIsDrawnInTheDefaultTextColour)
     CRichEditCtrl edit;
     edit.resize(200, 60);
     Load(edit, "MMMMMMMM");
-    auto redPixels = [&edit] {
-        const QImage image = edit.grab().toImage();
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor c = image.pixelColor(x, y);
-                n += c.red() > 200 && c.green() < 80 && c.blue() < 80;
-            }
-        return n;
-    };
+    auto redPixels = [&edit] { return PixelsOf(edit, kRed); };
     EXPECT_EQ(redPixels(), 0);
     edit.SetSel(0, -1);
     edit.SetCharFormat(CharFormatTarget::Selection, Color(kRed));
@@ -730,7 +738,7 @@ INSTANTIATE_TEST_SUITE_P(
         FindCase{"UpMatchMustEndBeforeFrom", 0, 18, -1, "print", 0},
         FindCase{"UpStopsAtTo", 0, 30, 1, "print", 14}, FindCase{"UpNothingBeforeTo", 0, 13, 1, "print", -1},
         FindCase{"NotThere", FR_DOWN, 0, -1, "perl", -1}, FindCase{"EmptyText", FR_DOWN, 0, -1, "", -1}),
-    [](const ::testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
+    CaseName);
 
 TEST(RichEdit, CharacterCoordinatesAndScrolling)
 {
@@ -889,23 +897,22 @@ bool LastLineColoured(const CRichEditCtrl& edit)
     return last.begin().fragment().charFormat().foreground().color() == QColor(0, 0, 255);
 }
 
+// Lets the event loop run until the load has coloured the last line.
+bool WaitForLastLineColoured(const CRichEditCtrl& edit)
+{
+    for (int i = 0; i < 1000 && !LastLineColoured(edit); ++i)
+        QApplication::processEvents();
+    return LastLineColoured(edit);
+}
+
 TEST(RichEdit, LargeLoadIsColouredFirstScreenFirstThenWhileIdle)
 {
     CRichEditCtrl edit;
     edit.resize(300, 200);
     edit.SetRuns(LongScript(3000));
     // The first line shows its colour before the event loop has run.
-    const QImage image = edit.grab().toImage();
-    int blue = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            blue += c.blue() > 200 && c.red() < 80 && c.green() < 80;
-        }
-    EXPECT_GT(blue, 0);
-    for (int i = 0; i < 1000 && !LastLineColoured(edit); ++i)
-        QApplication::processEvents();
-    EXPECT_TRUE(LastLineColoured(edit));
+    EXPECT_GT(PixelsOf(edit, kBlue), 0);
+    EXPECT_TRUE(WaitForLastLineColoured(edit));
     EXPECT_FALSE(edit.GetModify());
     EXPECT_EQ(Colours(edit), LongScriptColours(3000));
 }
@@ -933,8 +940,7 @@ TEST(RichEdit, LargeLoadGivesAllFormatsToWhoeverAsks)
     edit.SetRuns(LongScript(3000));
     edit.SetSel(edit.LineIndex(2900), edit.LineIndex(2900) + 2);
     edit.SetCharFormat(CharFormatTarget::Selection, Color(kRed));
-    for (int i = 0; i < 1000 && !LastLineColoured(edit); ++i)
-        QApplication::processEvents();
+    WaitForLastLineColoured(edit);
     EXPECT_EQ(Colours(edit)[5800], "kw:0000FF");
 }
 

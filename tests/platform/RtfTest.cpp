@@ -5,7 +5,9 @@
 #include "platform/RtfWriter.h"
 #include "platform/Sjis.h"
 
+#include "NamedCase.h"
 #include <cstdio>
+
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -72,11 +74,6 @@ struct ReadCase {
     std::string rtf;
     const char* expected; // Dump of the runs, UTF-8
 };
-
-void PrintTo(const ReadCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 // A stream in the form the colouring engine builds: the default font in
 // \fcharset1 with a Japanese name, a raw line break before \colortbl.
@@ -166,10 +163,7 @@ TEST_P(RtfRead, Case)
     EXPECT_EQ(Dump(RtfReader::Read(GetParam().rtf)), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rtf, RtfRead, ::testing::ValuesIn(kReadCases),
-                         [](const ::testing::TestParamInfo<ReadCase>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Rtf, RtfRead, ::testing::ValuesIn(kReadCases), CaseName);
 
 TEST(RtfReadLimits, DeepNestingIsReadWithoutRecursion)
 {
@@ -197,11 +191,6 @@ struct WriteCase {
     RtfRuns runs;
     std::string expected; // a piece of the output
 };
-
-void PrintTo(const WriteCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 const WriteCase kWriteCases[] = {
     {"Header", {}, R"({\rtf1\ansi\ansicpg932\deff0)"},
@@ -231,10 +220,7 @@ TEST_P(RtfWrite, Case)
     EXPECT_NE(rtf.find(GetParam().expected), std::string::npos) << rtf;
 }
 
-INSTANTIATE_TEST_SUITE_P(Rtf, RtfWrite, ::testing::ValuesIn(kWriteCases),
-                         [](const ::testing::TestParamInfo<WriteCase>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Rtf, RtfWrite, ::testing::ValuesIn(kWriteCases), CaseName);
 
 TEST(RtfWriteRead, LineBreaksOfEveryKindBecomeParagraphs)
 {

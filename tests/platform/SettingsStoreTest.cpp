@@ -6,7 +6,9 @@
 #include "platform/SettingsStore.h"
 #include "platform/Sjis.h"
 
+#include "NamedCase.h"
 #include <filesystem>
+
 #include <gtest/gtest.h>
 
 using namespace settings;
@@ -207,11 +209,6 @@ struct SizeCase {
     int twips;
 };
 
-void PrintTo(const SizeCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 class SizeParse : public ::testing::TestWithParam<SizeCase> {};
 
 TEST_P(SizeParse, ReadsPointsAsTwips)
@@ -229,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SizeParse,
                                            SizeCase{"CommaIsNoDecimalMark", "10,5", -2},
                                            SizeCase{"FractionCut", "7.33", 146},
                                            SizeCase{"TooLarge", "999999999999", -2}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName);
 
 TEST(SizeFormat, ShowsWholeAndHalfPoints)
 {

@@ -23,8 +23,7 @@ std::string Find(const char* name, const char* ext)
 TEST(SearchPath, CurrentFolderThenDataFolderThenPath)
 {
     TempDir cwd, data, pathA, pathB;
-    auto old = std::filesystem::current_path();
-    std::filesystem::current_path(cwd.path());
+    ScopedCurrentDir inCwd(cwd.path());
     ScopedEnv dataEnv("KESTRIX_DATA_DIR", data.path());
     ScopedEnv pathEnv("PATH", pathA.path() + "::" + pathB.path());
 
@@ -40,7 +39,6 @@ TEST(SearchPath, CurrentFolderThenDataFolderThenPath)
     // A folder of that name is no file.
     std::filesystem::create_directory(cwd.file("dir.dat"));
     EXPECT_EQ(Find("dir", ".dat"), "");
-    std::filesystem::current_path(old);
 }
 
 TEST(SearchPath, ProgramFolderComesFirst)
@@ -54,14 +52,12 @@ TEST(SearchPath, ProgramFolderComesFirst)
 TEST(SearchPath, SmallBufferIsNotWritten)
 {
     TempDir cwd;
-    auto old = std::filesystem::current_path();
-    std::filesystem::current_path(cwd.path());
+    ScopedCurrentDir inCwd(cwd.path());
     cwd.write("probe.dat", "c");
     char buffer[4] = {'x', 'x', 'x', 'x'};
     DWORD needed = SearchPathA(nullptr, "probe", ".dat", sizeof buffer, buffer, nullptr);
     EXPECT_EQ(needed, cwd.file("probe.dat").size() + 1);
     EXPECT_EQ(std::string(buffer, 4), "xxxx");
-    std::filesystem::current_path(old);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/Sjis.h"
 
+#include "NamedCase.h"
+
 #include <gtest/gtest.h>
 
 #include <QString>
@@ -17,11 +19,6 @@ struct ToUnicodeCase {
     std::string bytes;
     QString expected;
 };
-
-void PrintTo(const ToUnicodeCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class SjisToUnicodeTest : public ::testing::TestWithParam<ToUnicodeCase> {};
 
@@ -46,18 +43,13 @@ INSTANTIATE_TEST_SUITE_P(
                       ToUnicodeCase{"LeadBeforeLineBreak", "\x82\n\x82\xa0", Q(u"\uFFFD\nあ")},
                       ToUnicodeCase{"LeadBeforeSpace", "\x81 a", Q(u"\uFFFD a")},
                       ToUnicodeCase{"CrLf", "a\r\n", Q(u"a\r\n")}),
-    [](const ::testing::TestParamInfo<ToUnicodeCase>& info) { return std::string(info.param.name); });
+    CaseName);
 
 struct FromUnicodeCase {
     const char* name;
     QString text;
     std::string expected;
 };
-
-void PrintTo(const FromUnicodeCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class SjisFromUnicodeTest : public ::testing::TestWithParam<FromUnicodeCase> {};
 
@@ -80,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // A lone high surrogate must not swallow the character after it.
                       FromUnicodeCase{"LoneHighSurrogate", Q(u"a") + QChar(0xD800) + Q(u"あ"), "a?\x82\xa0"},
                       FromUnicodeCase{"HighSurrogateAtEnd", Q(u"a") + QChar(0xD800), "a?"}),
-    [](const ::testing::TestParamInfo<FromUnicodeCase>& info) { return std::string(info.param.name); });
+    CaseName);
 
 TEST(SjisTest, IsValid)
 {
