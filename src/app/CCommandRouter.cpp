@@ -7,18 +7,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// The commands the editor's document and view carry out without an update
-// handler of their own.
-constexpr UINT kDocumentCommands[] = {
-    cmd::kFileSave,  cmd::kFileSaveAs,       cmd::kSaveAsEuc, cmd::kSaveAsJis,  cmd::kSaveAsSjis,
-    cmd::kFilePrint, cmd::kFilePrintPreview, cmd::kEditUndo,  cmd::kEditCut,    cmd::kEditCopy,
-    cmd::kEditPaste, cmd::kEditSelectAll,    cmd::kEditFind,  cmd::kEditRepeat, cmd::kEditReplace,
-};
-
-} // namespace
-
 CCommandRouter::CCommandRouter(std::function<CView*()> activeView, std::vector<CCmdTarget*> tail)
     : activeView_(std::move(activeView)), tail_(std::move(tail))
 {
@@ -55,8 +43,8 @@ CCmdUI CCommandRouter::State(UINT id, CView* first) const
         if (target->OnUpdateCommand(ui))
             return ui;
     }
+    // A command nobody answers for is disabled.
     CCmdUI ui(id);
-    ui.Enable(view && view->GetDocument() &&
-              std::ranges::find(kDocumentCommands, id) != std::end(kDocumentCommands));
+    ui.Enable(false);
     return ui;
 }

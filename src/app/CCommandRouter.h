@@ -2,9 +2,8 @@
 // document, its child frame, the main frame and the application, until one
 // carries it out. A pop-up menu's commands start at the view that opened it.
 // Asking for an item's state walks the same chain: the first update handler
-// decides; an item nobody updates is enabled when it is one of the commands
-// the editor's document and view carry out and a document window is active,
-// else disabled.
+// decides; an item nobody updates is disabled. Each target answers for the
+// commands it carries out.
 #pragma once
 
 #include "platform/CCmdTarget.h"

@@ -385,11 +385,23 @@ bool CKESTRIX_2View::OnCommand(UINT id)
 
 bool CKESTRIX_2View::OnUpdateCommand(CCmdUI& ui)
 {
-    if (ui.Id() == ID_EDIT_UNDO) {
-        ui.Enable(undo_->CanUndo());
-        return true;
+    switch (ui.Id()) {
+    case ID_EDIT_UNDO: ui.Enable(undo_->CanUndo()); return true;
+    case ID_EDIT_PASTE:
+    case ID_EDIT_CUT:
+    case ID_EDIT_COPY:
+    case ID_EDIT_SELECT_ALL:
+    case ID_EDIT_FIND:
+    case ID_EDIT_REPEAT:
+    case ID_EDIT_REPLACE:
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_DIRECT:
+    case ID_FILE_PRINT_PREVIEW:
+    case ID_SAVE_EUC:
+    case ID_SAVE_JIS:
+    case ID_SAVE_SJIS: ui.Enable(); return true;
+    default: return false;
     }
-    return false;
 }
 
 std::pair<long, long> CKESTRIX_2View::LineRange(long first, long last) const

@@ -46,6 +46,14 @@ bool CDocument::OnCommand(UINT id)
     }
 }
 
+bool CDocument::OnUpdateCommand(CCmdUI& ui)
+{
+    if (ui.Id() != 57603 && ui.Id() != 57604)
+        return false;
+    ui.Enable();
+    return true;
+}
+
 bool CDocument::DoFileSave()
 {
     return DoSave(path_);

@@ -29,6 +29,7 @@ public:
 
     // The framework's save commands (57603 save, 57604 save as).
     bool OnCommand(UINT id) override;
+    bool OnUpdateCommand(CCmdUI& ui) override;
     // Save: to the document's path, or as a new file when it has none.
     bool DoFileSave();
     // Save as: asks for a path with the save dialog when path is empty.
