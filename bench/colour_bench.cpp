@@ -6,9 +6,9 @@
 //   colour_bench FILE [--dump STREAM.rtf]
 #include "editor/CLineReader.h"
 #include "editor/CSyntaxColorizer.h"
-#include "platform/CRichEditCtrl.h"
-#include "platform/Nkf.h"
-#include "platform/Sjis.h"
+#include "platform/richedit/CRichEditCtrl.h"
+#include "platform/text/Nkf.h"
+#include "platform/text/Sjis.h"
 
 #include <QApplication>
 #include <algorithm>

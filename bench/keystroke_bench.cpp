@@ -11,9 +11,9 @@
 #include "editor/CKESTRIX_2View.h"
 #include "editor/CSyntaxColorizer.h"
 #include "editor/EditorHooks.h"
-#include "platform/CMultiDocTemplate.h"
-#include "platform/Sjis.h"
-#include "platform/UiService.h"
+#include "platform/docview/CMultiDocTemplate.h"
+#include "platform/text/Sjis.h"
+#include "platform/ui/UiService.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #include "ScriptedUi.h"
 
-#include "platform/Sjis.h"
+#include "platform/text/Sjis.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // queued an answer for fails the test with its text.
 #pragma once
 
-#include "platform/UiService.h"
+#include "platform/ui/UiService.h"
 
 #include <deque>
 #include <string>

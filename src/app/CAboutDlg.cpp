@@ -1,8 +1,8 @@
 #include "app/CAboutDlg.h"
 
-#include "app/CDialogBuilder.h"
-#include "app/CIconPainter.h"
-#include "platform/UiService.h"
+#include "app/builders/CDialogBuilder.h"
+#include "app/builders/CIconPainter.h"
+#include "platform/ui/UiService.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 // The version dialog (dialog 100): the program's picture and an OK button.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
 #include "app/CCommandRouter.h"
 
-#include "app/CMenuResources.h"
-#include "platform/CDocument.h"
-#include "platform/CMDIChildWnd.h"
-#include "platform/CView.h"
+#include "app/builders/CMenuResources.h"
+#include "platform/docview/CDocument.h"
+#include "platform/docview/CMDIChildWnd.h"
+#include "platform/docview/CView.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 // commands it carries out.
 #pragma once
 
-#include "platform/CCmdTarget.h"
+#include "platform/docview/CCmdTarget.h"
 
 #include <functional>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "app/CControlWnd.h"
 
-#include "app/CIconPainter.h"
+#include "app/builders/CIconPainter.h"
 #include "ftp/CFtpView.h"
 #include "project/CProjectView.h"
 

@@ -1,7 +1,7 @@
 #include "app/CHtmlHelpSession.h"
 
-#include "platform/Sjis.h"
-#include "platform/UiService.h"
+#include "platform/text/Sjis.h"
+#include "platform/ui/UiService.h"
 
 void CHtmlHelpSession::DisplayToc()
 {

@@ -1,18 +1,18 @@
 #include "app/CKESTRIX_2App.h"
 
 #include "app/CAboutDlg.h"
-#include "app/CIconPainter.h"
+#include "app/builders/CIconPainter.h"
 #include "app/CMainFrame.h"
-#include "app/CMenuResources.h"
+#include "app/builders/CMenuResources.h"
 #include "app/CNameInputDlg.h"
-#include "app/CSettingDlg.h"
+#include "app/settings/CSettingDlg.h"
 #include "editor/CChildFrame.h"
 #include "editor/CKESTRIX_2Doc.h"
 #include "editor/CKESTRIX_2View.h"
-#include "platform/CMultiDocTemplate.h"
-#include "platform/Registry.h"
-#include "platform/Sjis.h"
-#include "platform/UiService.h"
+#include "platform/docview/CMultiDocTemplate.h"
+#include "platform/registry/Registry.h"
+#include "platform/text/Sjis.h"
+#include "platform/ui/UiService.h"
 
 #include <QCoreApplication>
 #include <QIcon>

@@ -12,7 +12,7 @@
 #include "app/SettingsReader.h"
 #include "editor/CSyntaxColorizer.h"
 #include "editor/EditorHooks.h"
-#include "platform/CCmdTarget.h"
+#include "platform/docview/CCmdTarget.h"
 
 #include <memory>
 #include <string>

@@ -6,9 +6,9 @@
 // creation fails ends the program.
 #pragma once
 
-#include "app/CAcceleratorTable.h"
+#include "app/builders/CAcceleratorTable.h"
 #include "app/CCommandRouter.h"
-#include "platform/CCmdTarget.h"
+#include "platform/docview/CCmdTarget.h"
 
 #include <QMainWindow>
 #include <QRect>

@@ -1,8 +1,8 @@
 #include "app/CNameInputDlg.h"
 
-#include "app/CDialogBuilder.h"
-#include "platform/Sjis.h"
-#include "platform/UiService.h"
+#include "app/builders/CDialogBuilder.h"
+#include "platform/text/Sjis.h"
+#include "platform/ui/UiService.h"
 
 #include <QLabel>
 #include <QLineEdit>

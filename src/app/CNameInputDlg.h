@@ -2,7 +2,7 @@
 // one with double-byte characters, telling the user why, and stays open.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <QDialog>
 #include <string>

@@ -1,7 +1,7 @@
 #include "app/CRecentFileList.h"
 
-#include "platform/Registry.h"
-#include "platform/SettingsStore.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/SettingsStore.h"
 
 #include <algorithm>
 #include <filesystem>

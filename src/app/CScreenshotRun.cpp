@@ -2,10 +2,10 @@
 
 #include "app/CKESTRIX_2App.h"
 #include "app/CMainFrame.h"
-#include "platform/CDocument.h"
-#include "platform/CMDIChildWnd.h"
-#include "platform/CMultiDocTemplate.h"
-#include "platform/CView.h"
+#include "platform/docview/CDocument.h"
+#include "platform/docview/CMDIChildWnd.h"
+#include "platform/docview/CMultiDocTemplate.h"
+#include "platform/docview/CView.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "app/CTabbedBar.h"
 
-#include "platform/CFaceSubstitution.h"
+#include "platform/ui/CFaceSubstitution.h"
 
 #include <QTabBar>
 #include <QTabWidget>

@@ -1,7 +1,7 @@
 // The editor's child frame: first placed at (5, 5), 450 × 300 pixels.
 #pragma once
 
-#include "platform/CMDIChildWnd.h"
+#include "platform/docview/CMDIChildWnd.h"
 
 class CChildFrame : public CMDIChildWnd {
 public:

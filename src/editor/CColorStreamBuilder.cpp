@@ -1,7 +1,7 @@
 #include "editor/CColorStreamBuilder.h"
 
-#include "platform/HexDigit.h"
-#include "platform/Sjis.h"
+#include "platform/text/HexDigit.h"
+#include "platform/text/Sjis.h"
 
 #include <vector>
 

@@ -11,7 +11,7 @@
 #pragma once
 
 #include "editor/CWordScanner.h"
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <string>
 #include <string_view>

@@ -1,5 +1,5 @@
 #include "editor/CColorStreamReader.h"
-#include "platform/HexDigit.h"
+#include "platform/text/HexDigit.h"
 
 #include <charconv>
 

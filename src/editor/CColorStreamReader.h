@@ -14,7 +14,7 @@
 // decline the stream, which then goes to the general RTF reader.
 #pragma once
 
-#include "platform/RtfRun.h"
+#include "platform/rtf/RtfRun.h"
 
 #include <optional>
 #include <string_view>

@@ -1,7 +1,7 @@
 #include "editor/CEditUndoRecord.h"
 
-#include "platform/ByteIndex.h"
-#include "platform/CRichEditCtrl.h"
+#include "platform/richedit/ByteIndex.h"
+#include "platform/richedit/CRichEditCtrl.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

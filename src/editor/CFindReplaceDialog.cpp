@@ -1,6 +1,6 @@
 #include "editor/CFindReplaceDialog.h"
 
-#include "platform/Sjis.h"
+#include "platform/text/Sjis.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

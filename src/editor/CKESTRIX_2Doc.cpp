@@ -4,10 +4,10 @@
 #include "editor/CLineReader.h"
 #include "editor/CSafeFileWriter.h"
 #include "editor/CSyntaxColorizer.h"
-#include "platform/ByteIndex.h"
-#include "platform/Nkf.h"
-#include "platform/Sjis.h"
-#include "platform/UiService.h"
+#include "platform/richedit/ByteIndex.h"
+#include "platform/text/Nkf.h"
+#include "platform/text/Sjis.h"
+#include "platform/ui/UiService.h"
 
 #include <algorithm>
 #include <cerrno>

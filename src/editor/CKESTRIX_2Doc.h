@@ -4,7 +4,7 @@
 #pragma once
 
 #include "editor/EditorHooks.h"
-#include "platform/CDocument.h"
+#include "platform/docview/CDocument.h"
 
 #include <string>
 #include <string_view>

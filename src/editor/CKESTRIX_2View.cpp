@@ -4,13 +4,13 @@
 #include "editor/CFindReplaceDialog.h"
 #include "editor/CKESTRIX_2Doc.h"
 #include "editor/CSyntaxColorizer.h"
-#include "platform/CDocument.h"
-#include "platform/CFaceSubstitution.h"
-#include "platform/CMDIChildWnd.h"
-#include "platform/ProgramResources.h"
-#include "platform/SettingsStore.h"
-#include "platform/Sjis.h"
-#include "platform/UiService.h"
+#include "platform/docview/CDocument.h"
+#include "platform/ui/CFaceSubstitution.h"
+#include "platform/docview/CMDIChildWnd.h"
+#include "platform/resources/ProgramResources.h"
+#include "platform/registry/SettingsStore.h"
+#include "platform/text/Sjis.h"
+#include "platform/ui/UiService.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>

@@ -5,9 +5,9 @@
 
 #include "editor/CFindReplaceDialog.h"
 #include "editor/EditorHooks.h"
-#include "platform/CResourceScript.h"
-#include "platform/CRichEditCtrl.h"
-#include "platform/CView.h"
+#include "platform/resources/CResourceScript.h"
+#include "platform/richedit/CRichEditCtrl.h"
+#include "platform/docview/CView.h"
 
 #include <QKeySequence>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "editor/CSafeFileWriter.h"
 
-#include "platform/Sjis.h"
+#include "platform/text/Sjis.h"
 
 #include <cerrno>
 #include <cstring>

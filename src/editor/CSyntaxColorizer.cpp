@@ -3,11 +3,11 @@
 #include "editor/CColorStreamReader.h"
 #include "editor/CLineReader.h"
 #include "editor/CommandTipWindow.h"
-#include "platform/CRichEditCtrl.h"
-#include "platform/Nkf.h"
-#include "platform/SettingsStore.h"
-#include "platform/Shell.h"
-#include "platform/UiService.h"
+#include "platform/richedit/CRichEditCtrl.h"
+#include "platform/text/Nkf.h"
+#include "platform/registry/SettingsStore.h"
+#include "platform/shell/Shell.h"
+#include "platform/ui/UiService.h"
 
 #include <QWidget>
 #include <fstream>

@@ -13,7 +13,7 @@
 
 #include "editor/CColorStreamBuilder.h"
 #include "editor/CWordScanner.h"
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #include "editor/CToolTipWindow.h"
 
-#include "platform/CFaceSubstitution.h"
-#include "platform/Sjis.h"
+#include "platform/ui/CFaceSubstitution.h"
+#include "platform/text/Sjis.h"
 
 #include <QFontMetrics>
 #include <QIcon>

@@ -7,7 +7,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CNameInputDlg.h"
 #include "app/CRecentFileList.h"
-#include "app/CSettingDlg.h"
+#include "app/settings/CSettingDlg.h"
 #include "editor/CKESTRIX_2View.h"
 
 #include <QCheckBox>

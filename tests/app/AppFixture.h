@@ -12,13 +12,13 @@
 
 #include "app/CKESTRIX_2App.h"
 #include "app/CMainFrame.h"
-#include "app/CMenuBuilder.h"
-#include "platform/CDocument.h"
-#include "platform/CMDIChildWnd.h"
-#include "platform/CMultiDocTemplate.h"
-#include "platform/CView.h"
-#include "platform/Registry.h"
-#include "platform/Sjis.h"
+#include "app/builders/CMenuBuilder.h"
+#include "platform/docview/CDocument.h"
+#include "platform/docview/CMDIChildWnd.h"
+#include "platform/docview/CMultiDocTemplate.h"
+#include "platform/docview/CView.h"
+#include "platform/registry/Registry.h"
+#include "platform/text/Sjis.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -3,7 +3,7 @@
 #include "AppFixture.h"
 
 #include "app/CRecentFileList.h"
-#include "platform/SettingsStore.h"
+#include "platform/registry/SettingsStore.h"
 
 #include <vector>
 

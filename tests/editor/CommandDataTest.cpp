@@ -2,7 +2,7 @@
 // search order.
 #include "EditorFixture.h"
 
-#include "platform/SettingsStore.h"
+#include "platform/registry/SettingsStore.h"
 
 #include <filesystem>
 

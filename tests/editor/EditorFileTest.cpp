@@ -4,7 +4,7 @@
 // match the nkf command's, and a failed save that leaves the old file alone.
 #include "EditorFixture.h"
 
-#include "platform/Nkf.h"
+#include "platform/text/Nkf.h"
 
 #include <filesystem>
 #include <sys/stat.h>

@@ -16,8 +16,8 @@
 #include "editor/CSyntaxColorizer.h"
 #include "editor/CommandTipWindow.h"
 #include "editor/EditorHooks.h"
-#include "platform/CMultiDocTemplate.h"
-#include "platform/Sjis.h"
+#include "platform/docview/CMultiDocTemplate.h"
+#include "platform/text/Sjis.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>

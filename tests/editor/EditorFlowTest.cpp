@@ -6,8 +6,8 @@
 
 #include "editor/CEditUndoRecord.h"
 #include "editor/CToolTipWindow.h"
-#include "platform/CFaceSubstitution.h"
-#include "platform/SettingsStore.h"
+#include "platform/ui/CFaceSubstitution.h"
+#include "platform/registry/SettingsStore.h"
 
 #include <QClipboard>
 #include <QFontInfo>

@@ -1,7 +1,7 @@
 // The command tooltip: how a tip text splits into tips, paging, the timer
 // that hides the window, dragging it, and what it draws.
 #include "editor/CToolTipWindow.h"
-#include "platform/Sjis.h"
+#include "platform/text/Sjis.h"
 
 #include <gtest/gtest.h>
 

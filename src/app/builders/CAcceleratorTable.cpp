@@ -1,4 +1,4 @@
-#include "app/CAcceleratorTable.h"
+#include "app/builders/CAcceleratorTable.h"
 
 #include <QKeyEvent>
 

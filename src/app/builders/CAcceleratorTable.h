@@ -3,7 +3,7 @@
 // gets it, as accelerators are translated ahead of the controls.
 #pragma once
 
-#include "platform/CResourceScript.h"
+#include "platform/resources/CResourceScript.h"
 
 #include <QKeyCombination>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "app/CDialogBuilder.h"
+#include "app/builders/CDialogBuilder.h"
 
-#include "app/DialogUnits.h"
-#include "platform/CFaceSubstitution.h"
-#include "platform/ProgramResources.h"
+#include "app/builders/DialogUnits.h"
+#include "platform/ui/CFaceSubstitution.h"
+#include "platform/resources/ProgramResources.h"
 
 #include <QCheckBox>
 #include <QComboBox>

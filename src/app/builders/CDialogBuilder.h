@@ -6,7 +6,7 @@
 // class of its own asks for it by id before building.
 #pragma once
 
-#include "platform/CResourceScript.h"
+#include "platform/resources/CResourceScript.h"
 
 #include <QFont>
 #include <QWidget>

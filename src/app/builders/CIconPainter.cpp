@@ -1,6 +1,6 @@
-#include "app/CIconPainter.h"
+#include "app/builders/CIconPainter.h"
 
-#include "app/CMenuResources.h"
+#include "app/builders/CMenuResources.h"
 
 #include <QFont>
 #include <QLinearGradient>

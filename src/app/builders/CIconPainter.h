@@ -3,7 +3,7 @@
 // the version dialog (200 x 80), and the window icons.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <QPixmap>
 

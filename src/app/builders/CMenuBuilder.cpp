@@ -1,6 +1,6 @@
-#include "app/CMenuBuilder.h"
+#include "app/builders/CMenuBuilder.h"
 
-#include "platform/Sjis.h"
+#include "platform/text/Sjis.h"
 
 #include <QAction>
 #include <QMenu>

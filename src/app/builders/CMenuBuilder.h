@@ -4,7 +4,7 @@
 // command id as data() and as its object name.
 #pragma once
 
-#include "app/CMenuResources.h"
+#include "app/builders/CMenuResources.h"
 
 #include <QString>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "app/CMenuResources.h"
+#include "app/builders/CMenuResources.h"
 
-#include "platform/ProgramResources.h"
-#include "platform/Sjis.h"
+#include "platform/resources/ProgramResources.h"
+#include "platform/text/Sjis.h"
 
 const std::vector<AcceleratorResource>& CMenuResources::Accelerators()
 {

@@ -4,7 +4,7 @@
 // from ProgramResources::Menu with the ids below.
 #pragma once
 
-#include "platform/CResourceScript.h"
+#include "platform/resources/CResourceScript.h"
 
 #include <QSize>
 #include <string>

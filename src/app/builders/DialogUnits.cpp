@@ -1,6 +1,6 @@
-#include "app/DialogUnits.h"
+#include "app/builders/DialogUnits.h"
 
-#include "platform/CFaceSubstitution.h"
+#include "platform/ui/CFaceSubstitution.h"
 
 #include <QFontMetrics>
 #include <QWidget>

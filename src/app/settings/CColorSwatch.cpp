@@ -1,6 +1,6 @@
-#include "app/CColorSwatch.h"
+#include "app/settings/CColorSwatch.h"
 
-#include "platform/UiService.h"
+#include "platform/ui/UiService.h"
 
 #include <QMouseEvent>
 #include <QPainter>

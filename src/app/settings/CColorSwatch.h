@@ -2,7 +2,7 @@
 // area; a double-click lets the user choose another.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "app/CFaceComboBox.h"
+#include "app/settings/CFaceComboBox.h"
 
-#include "platform/Sjis.h"
+#include "platform/text/Sjis.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>

@@ -2,7 +2,7 @@
 // entry carrying what is known about its face.
 #pragma once
 
-#include "app/CFaceComboBoxFaces.h"
+#include "app/settings/CFaceComboBoxFaces.h"
 
 #include <QComboBox>
 #include <vector>

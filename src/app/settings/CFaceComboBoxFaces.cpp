@@ -1,7 +1,7 @@
-#include "app/CFaceComboBoxFaces.h"
+#include "app/settings/CFaceComboBoxFaces.h"
 
-#include "platform/SettingsStore.h"
-#include "platform/Sjis.h"
+#include "platform/registry/SettingsStore.h"
+#include "platform/text/Sjis.h"
 
 #include <QFontDatabase>
 #include <QRegularExpression>

@@ -5,7 +5,7 @@
 // their face selected.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <QString>
 #include <string>

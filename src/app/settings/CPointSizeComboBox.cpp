@@ -1,9 +1,9 @@
-#include "app/CPointSizeComboBox.h"
+#include "app/settings/CPointSizeComboBox.h"
 
-#include "app/CFaceComboBox.h"
-#include "app/CPointSizeComboBoxList.h"
-#include "platform/SettingsStore.h"
-#include "platform/Sjis.h"
+#include "app/settings/CFaceComboBox.h"
+#include "app/settings/CPointSizeComboBoxList.h"
+#include "platform/registry/SettingsStore.h"
+#include "platform/text/Sjis.h"
 
 #include <QFontDatabase>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
-#include "app/CPointSizeComboBoxList.h"
+#include "app/settings/CPointSizeComboBoxList.h"
 
-#include "platform/SettingsStore.h"
+#include "platform/registry/SettingsStore.h"
 
 #include <algorithm>
 

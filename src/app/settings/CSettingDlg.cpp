@@ -1,13 +1,13 @@
-#include "app/CSettingDlg.h"
+#include "app/settings/CSettingDlg.h"
 
-#include "app/CColorSwatch.h"
-#include "app/CDialogBuilder.h"
-#include "app/CFaceComboBox.h"
-#include "app/CPointSizeComboBox.h"
-#include "app/CSettingPage.h"
-#include "app/CTabPageCtrl.h"
-#include "platform/Sjis.h"
-#include "platform/UiService.h"
+#include "app/settings/CColorSwatch.h"
+#include "app/builders/CDialogBuilder.h"
+#include "app/settings/CFaceComboBox.h"
+#include "app/settings/CPointSizeComboBox.h"
+#include "app/settings/CSettingPage.h"
+#include "app/settings/CTabPageCtrl.h"
+#include "platform/text/Sjis.h"
+#include "platform/ui/UiService.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -4,7 +4,7 @@
 // OK writes them all and says how that went; Cancel writes nothing.
 #pragma once
 
-#include "platform/SettingsStore.h"
+#include "platform/registry/SettingsStore.h"
 
 #include <QDialog>
 

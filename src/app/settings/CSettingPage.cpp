@@ -1,9 +1,9 @@
-#include "app/CSettingPage.h"
+#include "app/settings/CSettingPage.h"
 
-#include "app/CDialogBuilder.h"
-#include "app/DialogUnits.h"
-#include "platform/Sjis.h"
-#include "platform/UiService.h"
+#include "app/builders/CDialogBuilder.h"
+#include "app/builders/DialogUnits.h"
+#include "platform/text/Sjis.h"
+#include "platform/ui/UiService.h"
 
 #include <QLineEdit>
 #include <QPushButton>

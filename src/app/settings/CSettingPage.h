@@ -2,7 +2,7 @@
 // loads its group of settings when the dialog opens and writes it on OK.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <QWidget>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "app/CTabPageCtrl.h"
+#include "app/settings/CTabPageCtrl.h"
 
-#include "app/CSettingPage.h"
+#include "app/settings/CSettingPage.h"
 
 #include <QPainter>
 #include <QStyleOptionTabWidgetFrame>

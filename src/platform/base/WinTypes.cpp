@@ -1,6 +1,6 @@
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
-#include "platform/Sjis.h"
+#include "platform/text/Sjis.h"
 
 namespace {
 thread_local DWORD t_lastError = 0;

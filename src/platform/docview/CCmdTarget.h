@@ -5,7 +5,7 @@
 // before a menu opens, each item asks the same chain for its enabled state.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 // The state of one menu item or toolbar button, filled by update handlers.
 class CCmdUI {

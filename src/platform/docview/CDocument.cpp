@@ -1,10 +1,10 @@
-#include "platform/CDocument.h"
+#include "platform/docview/CDocument.h"
 
-#include "platform/CMDIChildWnd.h"
-#include "platform/CMultiDocTemplate.h"
-#include "platform/CView.h"
-#include "platform/Sjis.h"
-#include "platform/UiService.h"
+#include "platform/docview/CMDIChildWnd.h"
+#include "platform/docview/CMultiDocTemplate.h"
+#include "platform/docview/CView.h"
+#include "platform/text/Sjis.h"
+#include "platform/ui/UiService.h"
 
 #include <algorithm>
 #include <filesystem>

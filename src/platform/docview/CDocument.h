@@ -2,7 +2,7 @@
 // one or more views, with its path, title and modified flag.
 #pragma once
 
-#include "platform/CCmdTarget.h"
+#include "platform/docview/CCmdTarget.h"
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
-#include "platform/CMDIChildWnd.h"
+#include "platform/docview/CMDIChildWnd.h"
 
-#include "platform/CDocument.h"
-#include "platform/CMultiDocTemplate.h"
-#include "platform/CView.h"
-#include "platform/Sjis.h"
+#include "platform/docview/CDocument.h"
+#include "platform/docview/CMultiDocTemplate.h"
+#include "platform/docview/CView.h"
+#include "platform/text/Sjis.h"
 
 #include <QCloseEvent>
 

@@ -3,7 +3,7 @@
 // frames).
 #pragma once
 
-#include "platform/CCmdTarget.h"
+#include "platform/docview/CCmdTarget.h"
 
 #include <QMdiSubWindow>
 #include <string>

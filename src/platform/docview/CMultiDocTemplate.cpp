@@ -1,8 +1,8 @@
-#include "platform/CMultiDocTemplate.h"
+#include "platform/docview/CMultiDocTemplate.h"
 
-#include "platform/CDocument.h"
-#include "platform/CMDIChildWnd.h"
-#include "platform/CView.h"
+#include "platform/docview/CDocument.h"
+#include "platform/docview/CMDIChildWnd.h"
+#include "platform/docview/CView.h"
 
 #include <QMdiArea>
 #include <algorithm>

@@ -3,7 +3,7 @@
 // of a file already open), and keeps the list of open documents.
 #pragma once
 
-#include "platform/CCmdTarget.h"
+#include "platform/docview/CCmdTarget.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "platform/CView.h"
+#include "platform/docview/CView.h"
 
-#include "platform/CDocument.h"
+#include "platform/docview/CDocument.h"
 
 CView::~CView()
 {

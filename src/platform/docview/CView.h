@@ -2,7 +2,7 @@
 // widgets that also derive from CView.
 #pragma once
 
-#include "platform/CCmdTarget.h"
+#include "platform/docview/CCmdTarget.h"
 
 class CDocument;
 class CMDIChildWnd;

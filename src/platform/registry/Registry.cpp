@@ -1,6 +1,6 @@
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
-#include "platform/RegistryHive.h"
+#include "platform/registry/RegistryHive.h"
 
 #include <cstring>
 #include <mutex>

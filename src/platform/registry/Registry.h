@@ -14,7 +14,7 @@
 // All functions may be called from any thread.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
-#include "platform/RegistryHive.h"
+#include "platform/registry/RegistryHive.h"
 
-#include "platform/HexDigit.h"
-#include "platform/Sjis.h"
+#include "platform/text/HexDigit.h"
+#include "platform/text/Sjis.h"
 
 #include <QString>
 #include <cerrno>

@@ -32,7 +32,7 @@
 // ".bad.1", ...) and the user is told once; the hive then starts empty.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <expected>
 #include <functional>

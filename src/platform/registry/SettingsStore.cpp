@@ -1,6 +1,6 @@
-#include "platform/SettingsStore.h"
+#include "platform/registry/SettingsStore.h"
 
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
 #include <charconv>
 #include <climits>

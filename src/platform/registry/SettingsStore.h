@@ -4,7 +4,7 @@
 // and default, and the read and write operations the windows use.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "platform/CResourceScript.h"
+#include "platform/resources/CResourceScript.h"
 
-#include "platform/HexDigit.h"
+#include "platform/text/HexDigit.h"
 
 #include <algorithm>
 #include <cctype>

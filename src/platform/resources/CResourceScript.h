@@ -19,7 +19,7 @@
 // take "\n", "\t", "\\", "\"" and a doubled quote.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <map>
 #include <stdexcept>

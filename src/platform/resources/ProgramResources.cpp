@@ -1,4 +1,4 @@
-#include "platform/ProgramResources.h"
+#include "platform/resources/ProgramResources.h"
 
 #include <QFile>
 #include <QtGlobal>

@@ -2,7 +2,7 @@
 // compiled into the program, read on first use and kept for the run.
 #pragma once
 
-#include "platform/CResourceScript.h"
+#include "platform/resources/CResourceScript.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "platform/ByteIndex.h"
+#include "platform/richedit/ByteIndex.h"
 
-#include "platform/Iconv.h"
-#include "platform/Sjis.h"
+#include "platform/text/Iconv.h"
+#include "platform/text/Sjis.h"
 
 #include <QTextBlock>
 #include <QTextDocument>

@@ -1,8 +1,8 @@
-#include "platform/CRichEditCtrl.h"
+#include "platform/richedit/CRichEditCtrl.h"
 
-#include "platform/ByteIndex.h"
-#include "platform/RtfReader.h"
-#include "platform/RtfWriter.h"
+#include "platform/richedit/ByteIndex.h"
+#include "platform/rtf/RtfReader.h"
+#include "platform/rtf/RtfWriter.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -18,8 +18,8 @@
 // own document.
 #pragma once
 
-#include "platform/RtfRun.h"
-#include "platform/WinTypes.h"
+#include "platform/rtf/RtfRun.h"
+#include "platform/base/WinTypes.h"
 
 #include <QBrush>
 #include <QPlainTextEdit>

@@ -1,8 +1,8 @@
-#include "platform/RtfReader.h"
+#include "platform/rtf/RtfReader.h"
 
-#include "platform/HexDigit.h"
-#include "platform/Iconv.h"
-#include "platform/Sjis.h"
+#include "platform/text/HexDigit.h"
+#include "platform/text/Iconv.h"
+#include "platform/text/Sjis.h"
 
 #include <QString>
 #include <algorithm>

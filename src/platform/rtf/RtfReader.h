@@ -54,7 +54,7 @@
 // ends at the brace that closes that group and anything after it is ignored.
 #pragma once
 
-#include "platform/RtfRun.h"
+#include "platform/rtf/RtfRun.h"
 
 #include <string_view>
 

@@ -2,7 +2,7 @@
 // the rich-edit control and out of it.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "platform/RtfWriter.h"
+#include "platform/rtf/RtfWriter.h"
 
-#include "platform/HexDigit.h"
-#include "platform/RtfReader.h"
-#include "platform/Sjis.h"
+#include "platform/text/HexDigit.h"
+#include "platform/rtf/RtfReader.h"
+#include "platform/text/Sjis.h"
 
 #include <QString>
 #include <algorithm>

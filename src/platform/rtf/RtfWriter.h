@@ -2,7 +2,7 @@
 // that RtfReader and other RTF readers take in.
 #pragma once
 
-#include "platform/RtfRun.h"
+#include "platform/rtf/RtfRun.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // Shell services the program calls by their Windows names.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "platform/Iconv.h"
+#include "platform/text/Iconv.h"
 
 #include <cerrno>
 

@@ -1,7 +1,7 @@
-#include "platform/Nkf.h"
+#include "platform/text/Nkf.h"
 
-#include "platform/Iconv.h"
-#include "platform/Sjis.h"
+#include "platform/text/Iconv.h"
+#include "platform/text/Sjis.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "platform/Sjis.h"
+#include "platform/text/Sjis.h"
 
-#include "platform/Iconv.h"
+#include "platform/text/Iconv.h"
 
 namespace sjis {
 

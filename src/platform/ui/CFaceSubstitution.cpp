@@ -1,6 +1,6 @@
-#include "platform/CFaceSubstitution.h"
+#include "platform/ui/CFaceSubstitution.h"
 
-#include "platform/Sjis.h"
+#include "platform/text/Sjis.h"
 
 #include <QFont>
 #include <QFontDatabase>

@@ -1,6 +1,6 @@
-#include "platform/QtUiService.h"
+#include "platform/ui/QtUiService.h"
 
-#include "platform/Sjis.h"
+#include "platform/text/Sjis.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

@@ -2,7 +2,7 @@
 // with Japanese texts converted from code page 932 at this edge.
 #pragma once
 
-#include "platform/UiService.h"
+#include "platform/ui/UiService.h"
 
 class QtUiService : public UiService {
 public:

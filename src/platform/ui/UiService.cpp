@@ -1,6 +1,6 @@
-#include "platform/UiService.h"
+#include "platform/ui/UiService.h"
 
-#include "platform/QtUiService.h"
+#include "platform/ui/QtUiService.h"
 
 #include <QPrinter>
 #include <atomic>

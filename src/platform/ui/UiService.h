@@ -4,7 +4,7 @@
 // user flow runs headless with its messages checked.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <functional>
 #include <optional>

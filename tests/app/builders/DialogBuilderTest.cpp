@@ -1,9 +1,9 @@
 // Dialogs laid out from templates: which widget each control statement
 // makes, where it goes, and the dialog's own classes for chosen ids.
-#include "app/CColorSwatch.h"
-#include "app/CDialogBuilder.h"
-#include "app/DialogUnits.h"
-#include "platform/CFaceSubstitution.h"
+#include "app/settings/CColorSwatch.h"
+#include "app/builders/CDialogBuilder.h"
+#include "app/builders/DialogUnits.h"
+#include "platform/ui/CFaceSubstitution.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,11 +1,11 @@
 // The menus, keys, toolbar and strings the program takes from its resource
 // script: the keys agree with what the menus say, and the texts come in
 // the code page the program works in.
-#include "app/CAcceleratorTable.h"
-#include "app/CIconPainter.h"
-#include "app/CMenuResources.h"
-#include "platform/ProgramResources.h"
-#include "platform/Sjis.h"
+#include "app/builders/CAcceleratorTable.h"
+#include "app/builders/CIconPainter.h"
+#include "app/builders/CMenuResources.h"
+#include "platform/resources/ProgramResources.h"
+#include "platform/text/Sjis.h"
 
 #include <QKeySequence>
 #include <gtest/gtest.h>

@@ -2,14 +2,14 @@
 // OK writes (checked byte for byte in the settings hive), and what it says.
 #include "AppFixture.h"
 
-#include "app/CColorSwatch.h"
-#include "app/CFaceComboBox.h"
-#include "app/CPointSizeComboBox.h"
-#include "app/CPointSizeComboBoxList.h"
-#include "app/CSettingDlg.h"
-#include "app/CSettingPage.h"
-#include "app/CTabPageCtrl.h"
-#include "platform/SettingsStore.h"
+#include "app/settings/CColorSwatch.h"
+#include "app/settings/CFaceComboBox.h"
+#include "app/settings/CPointSizeComboBox.h"
+#include "app/settings/CPointSizeComboBoxList.h"
+#include "app/settings/CSettingDlg.h"
+#include "app/settings/CSettingPage.h"
+#include "app/settings/CTabPageCtrl.h"
+#include "platform/registry/SettingsStore.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

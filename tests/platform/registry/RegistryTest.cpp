@@ -1,6 +1,6 @@
-#include "platform/Registry.h"
-#include "platform/RegistryHive.h"
-#include "platform/Sjis.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryHive.h"
+#include "platform/text/Sjis.h"
 
 #include "TempDir.h"
 
@@ -945,7 +945,7 @@ TEST_F(RegistryTest, IndependentParserReadsWhatWeWrite)
     EXPECT_NE(file.find("\n\"FTP_Password\"=\"パス\\\"ワ\\\\ード表ソ\"\n"), std::string::npos) << file;
 
     std::string output;
-    int status = RunAndCapture({python, KESTRIX_SOURCE_DIR "/tests/platform/regexport.py", Hive()}, output);
+    int status = RunAndCapture({python, KESTRIX_SOURCE_DIR "/tests/platform/registry/regexport.py", Hive()}, output);
     ASSERT_EQ(status, 0) << output;
     std::set<std::string> actual;
     std::size_t start = 0;

@@ -2,9 +2,9 @@
 // bytes, the group writes and the settings dialog's size arithmetic.
 #include "TempDir.h"
 
-#include "platform/Registry.h"
-#include "platform/SettingsStore.h"
-#include "platform/Sjis.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/SettingsStore.h"
+#include "platform/text/Sjis.h"
 
 #include "NamedCase.h"
 #include <filesystem>

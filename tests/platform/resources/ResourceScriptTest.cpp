@@ -1,8 +1,8 @@
 // The resource script reader: small scripts that it must read, and what it
 // says about faulty ones; then the program's own script, which must hold
 // every resource the program asks for, consistently.
-#include "platform/CResourceScript.h"
-#include "platform/ProgramResources.h"
+#include "platform/resources/CResourceScript.h"
+#include "platform/resources/ProgramResources.h"
 
 #include "NamedCase.h"
 

@@ -2,8 +2,8 @@
 // vector, the index of a live QTextDocument against a walk over the whole
 // text after random edits, and the table-driven code page 932 conversions
 // against the system converter behind sjis::ToUnicode / FromUnicode.
-#include "platform/ByteIndex.h"
-#include "platform/Sjis.h"
+#include "platform/richedit/ByteIndex.h"
+#include "platform/text/Sjis.h"
 
 #include "NamedCase.h"
 

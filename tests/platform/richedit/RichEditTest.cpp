@@ -1,9 +1,9 @@
 // The rich-edit control: byte positions over mixed-width text, selections,
 // colours, what enters through each door (ReplaceSel, streams, the
 // clipboard, keys, input methods) and the text limit, all headless.
-#include "platform/CRichEditCtrl.h"
-#include "platform/RtfReader.h"
-#include "platform/Sjis.h"
+#include "platform/richedit/CRichEditCtrl.h"
+#include "platform/rtf/RtfReader.h"
+#include "platform/text/Sjis.h"
 
 #include "NamedCase.h"
 

@@ -1,9 +1,9 @@
 // The RTF reader on hand-written streams, the writer's output form, the
 // writer and reader together on generated runs, and the reader on mutated
 // streams.
-#include "platform/RtfReader.h"
-#include "platform/RtfWriter.h"
-#include "platform/Sjis.h"
+#include "platform/rtf/RtfReader.h"
+#include "platform/rtf/RtfWriter.h"
+#include "platform/text/Sjis.h"
 
 #include "NamedCase.h"
 #include <cstdio>

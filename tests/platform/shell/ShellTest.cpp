@@ -1,7 +1,7 @@
 // The data-file search order and the two-call buffer protocol.
 #include "TempDir.h"
 
-#include "platform/Shell.h"
+#include "platform/shell/Shell.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/Nkf.h"
+#include "platform/text/Nkf.h"
 
 #include "NamedCase.h"
 

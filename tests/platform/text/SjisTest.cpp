@@ -1,4 +1,4 @@
-#include "platform/Sjis.h"
+#include "platform/text/Sjis.h"
 
 #include "NamedCase.h"
 

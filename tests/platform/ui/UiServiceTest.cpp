@@ -2,7 +2,7 @@
 // Qt's terms, and the scripted service every flow test relies on.
 #include "ScriptedUi.h"
 
-#include "platform/UiService.h"
+#include "platform/ui/UiService.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
