@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -30,6 +32,11 @@ int main(int argc, char** argv)
     CKESTRIX_2App app;
     if (!app.InitInstance())
         return 1;
+    // Files named on the command line open in editor windows.
+    std::vector<std::string> files;
+    for (const QString& argument : QCoreApplication::arguments().mid(1))
+        files.push_back(argument.toStdString());
+    app.OpenCommandLineFiles(files);
     // Only for the documentation's picture (scripts/screenshot).
     if (CScreenshotRun::Requested())
         CScreenshotRun::Start(app);

@@ -12,6 +12,9 @@ int main(int argc, char** argv)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     TempDir config("kestrix-test-config");
     setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    // The help keeps its working copy and search index in the cache folder.
+    TempDir cache("kestrix-test-cache");
+    setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

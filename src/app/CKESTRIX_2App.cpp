@@ -1,10 +1,10 @@
 #include "app/CKESTRIX_2App.h"
 
 #include "app/CAboutDlg.h"
-#include "app/builders/CIconPainter.h"
 #include "app/CMainFrame.h"
-#include "app/builders/CMenuResources.h"
 #include "app/CNameInputDlg.h"
+#include "app/builders/CIconPainter.h"
+#include "app/builders/CMenuResources.h"
 #include "app/settings/CSettingDlg.h"
 #include "editor/CChildFrame.h"
 #include "editor/CKESTRIX_2Doc.h"
@@ -18,6 +18,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <QUrl>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -94,9 +95,30 @@ bool CKESTRIX_2App::InitInstance()
         help_.SetOwner(nullptr);
         return false;
     }
-    // The command line is not used: the program always starts empty.
     mainFrame_->show();
     return true;
+}
+
+void CKESTRIX_2App::OpenCommandLineFiles(const std::vector<std::string>& arguments)
+{
+    namespace fs = std::filesystem;
+    for (const std::string& argument : arguments) {
+        std::string path = argument;
+        if (path.starts_with("file:"))
+            path = QUrl(QString::fromStdString(path)).toLocalFile().toStdString();
+        if (path.empty())
+            continue;
+        std::error_code ec;
+        path = fs::absolute(path, ec).lexically_normal().string();
+        if (fs::is_directory(path, ec)) {
+            MessageBox(mainFrame_.get(),
+                       sjis::FromUtf8("「") + sjis::FromUtf8(path) +
+                           sjis::FromUtf8("」はフォルダです。ファイルを指定してください。"),
+                       "Error", MB_OK | MB_ICONEXCLAMATION);
+            continue;
+        }
+        docTemplate_->OpenDocumentFile(path);
+    }
 }
 
 void CKESTRIX_2App::DestroyFrame()

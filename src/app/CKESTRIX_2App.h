@@ -4,6 +4,7 @@
 // (new, open, recent files, settings, version, help, project, exit).
 #pragma once
 
+#include "app/CAppEditorHooks.h"
 #include "app/CControlWnd.h"
 #include "app/CDebugBar.h"
 #include "app/CHtmlHelpSession.h"
@@ -16,6 +17,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CMainFrame;
 class CMultiDocTemplate;
@@ -35,6 +37,12 @@ public:
     // Loads Qt's Japanese texts, the recent-file list, makes the document
     // template and the main frame and shows it. False ends the program.
     bool InitInstance();
+
+    // Opens each file named on the command line (or by the desktop's "Open
+    // with") in an editor window; relative names are taken from the current
+    // folder and file: addresses are accepted. A file that cannot be opened
+    // gets its message and the others still open.
+    void OpenCommandLineFiles(const std::vector<std::string>& arguments);
 
     int OsFamily() const { return kOsFamily; }
     CSyntaxColorizer& Colorizer() { return colorizer_; }
@@ -79,7 +87,7 @@ private:
     CDebugBar debugBar_;
     CHtmlHelpSession help_;
 
-    EditorHooks hooks_;
+    CAppEditorHooks hooks_{*this};
     EditorContext context_;
     CRecentFileList recentFiles_;
     ProjectHost noProject_;
