@@ -4,6 +4,7 @@
 #include "platform/help/HelpCollection.h"
 
 #include <QHBoxLayout>
+#include <QHelpContentModel>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
@@ -78,6 +79,8 @@ CHelpWindow::CHelpWindow(HelpCollection& collection, QWidget* parent)
     // is ready narrows it once it is.
     connect(engine->indexModel(), &QHelpIndexModel::indexCreated, this,
             [this] { FilterIndex(indexLine_->text()); });
+    connect(engine->contentModel(), &QHelpContentModel::contentsCreated, this, &CHelpWindow::SyncContents);
+    connect(browser_, &QTextBrowser::sourceChanged, this, &CHelpWindow::SyncContents);
     connect(search->queryWidget(), &QHelpSearchQueryWidget::search, this,
             [search] { search->search(search->queryWidget()->searchInput()); });
     connect(search->resultWidget(), &QHelpSearchResultWidget::requestShowLink, this,
@@ -104,7 +107,15 @@ void CHelpWindow::BringToFront()
 void CHelpWindow::ShowPage(const QUrl& url)
 {
     browser_->setSource(url);
+    SyncContents();
     BringToFront();
+}
+
+void CHelpWindow::SyncContents()
+{
+    // The contents follow the page shown (once they have been built).
+    if (const QModelIndex item = contents_->indexOf(browser_->source()); item.isValid())
+        contents_->setCurrentIndex(item);
 }
 
 void CHelpWindow::ShowIndex(const QString& keyword)

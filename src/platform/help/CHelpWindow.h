@@ -36,6 +36,7 @@ public:
 private:
     void BringToFront();
     void FilterIndex(const QString& text);
+    void SyncContents();
 
     HelpCollection& collection_;
     QTabWidget* tabs_ = nullptr;
