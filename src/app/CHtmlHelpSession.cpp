@@ -6,6 +6,9 @@
 #include "platform/text/Sjis.h"
 #include "platform/ui/UiService.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <vector>
 
 CHtmlHelpSession::CHtmlHelpSession() = default;
@@ -15,6 +18,8 @@ CHtmlHelpSession::~CHtmlHelpSession()
     // The window shows the engine's widgets: it goes first.
     window_.reset();
     collection_.reset();
+    if (translator_)
+        QCoreApplication::removeTranslator(translator_.get());
 }
 
 void CHtmlHelpSession::SetHelpFile(const std::string& file)
@@ -35,6 +40,14 @@ bool CHtmlHelpSession::Ready()
         std::vector<char> found(4096);
         if (SearchPathA(nullptr, helpFile_.c_str(), nullptr, DWORD(found.size()), found.data(), nullptr))
             path = found.data();
+    }
+    // The search and index widgets speak Japanese with Qt Help's own
+    // translation.
+    if (!translator_) {
+        translator_ = std::make_unique<QTranslator>();
+        if (translator_->load(QStringLiteral("qt_help_ja"),
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(translator_.get());
     }
     auto collection = std::make_unique<HelpCollection>();
     if (const std::string error = collection->Open(path); !error.empty()) {

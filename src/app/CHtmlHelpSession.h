@@ -9,6 +9,7 @@
 
 class CHelpWindow;
 class HelpCollection;
+class QTranslator;
 class QWidget;
 
 class CHtmlHelpSession {
@@ -46,4 +47,5 @@ private:
     std::string helpFile_ = kHelpFile;
     std::unique_ptr<HelpCollection> collection_;
     std::unique_ptr<CHelpWindow> window_;
+    std::unique_ptr<QTranslator> translator_;
 };

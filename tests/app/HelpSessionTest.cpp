@@ -50,6 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
     Keywords, HelpLookup,
     ::testing::Values(LookupCase{"Printf", "printf", "printf", "Equivalent to print FILEHANDLE sprintf"},
                       LookupCase{"Sprintf", "sprintf", "sprintf", "Returns a string formatted"},
+                      LookupCase{"FirstOfTwoEntriesOfOneName", "select", "select",
+                                 "Returns the currently selected filehandle"},
                       LookupCase{"FileTest", "-e", "-X", "File exists."},
                       LookupCase{"OtherFileTest", "-M", "-X", "Script start time minus file modification"},
                       LookupCase{"SpecialVariable", "$_", "$ARG, $_",
