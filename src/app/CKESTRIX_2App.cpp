@@ -99,8 +99,14 @@ bool CKESTRIX_2App::InitInstance()
     return true;
 }
 
-void CKESTRIX_2App::OpenCommandLineFiles(const std::vector<std::string>& arguments)
+void CKESTRIX_2App::OpenCommandLineFiles(const std::vector<std::string>& arguments, bool toFront)
 {
+    if (toFront && mainFrame_) {
+        if (mainFrame_->isMinimized())
+            mainFrame_->showNormal();
+        mainFrame_->raise();
+        mainFrame_->activateWindow();
+    }
     namespace fs = std::filesystem;
     for (const std::string& argument : arguments) {
         std::string path = argument;

@@ -41,8 +41,9 @@ public:
     // Opens each file named on the command line (or by the desktop's "Open
     // with") in an editor window; relative names are taken from the current
     // folder and file: addresses are accepted. A file that cannot be opened
-    // gets its message and the others still open.
-    void OpenCommandLineFiles(const std::vector<std::string>& arguments);
+    // gets its message and the others still open. With toFront, the main
+    // window then comes to the front (files handed over by a later start).
+    void OpenCommandLineFiles(const std::vector<std::string>& arguments, bool toFront = false);
 
     int OsFamily() const { return kOsFamily; }
     CSyntaxColorizer& Colorizer() { return colorizer_; }
