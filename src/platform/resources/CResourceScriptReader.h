@@ -42,14 +42,11 @@ private:
     UINT ExpectResourceId(const std::string& what);
     UINT ExpectCommandId(const std::string& what);
     int ExpectCoordinate(const std::string& what);
-
     void SkipMemoryFlags();
 
     template <typename Map, typename Value>
     void Store(Map& map, UINT id, Value value, const char* what, const Token& idToken);
-
     void ReadStringTable(CResourceScript& script);
-
     MenuResource ReadMenu(UINT id);
 
     // Items up to and with the END that closes them.
@@ -58,25 +55,18 @@ private:
     bool IsMenuOption(std::size_t ahead) const;
 
     void ReadMenuOptions(MenuItemResource& item);
-
     std::vector<AcceleratorResource> ReadAccelerators();
-
     AcceleratorResource ReadAccelerator();
-
     ToolBarResource ReadToolBar(UINT id);
 
     // term { "|" term }, a term a word or number with NOT before it or not.
     std::vector<std::string> ReadStyle(const std::string& what);
-
     DialogResource ReadDialog(UINT id);
-
     void ReadRect(int& x, int& y, int& cx, int& cy, const std::string& owner);
-
     int ExpectControlId(const std::string& owner);
 
     // An optional ", style" and after it an optional ", exstyle".
     void ReadOptionalStyles(DialogControlResource& control, const std::string& owner, bool style);
-
     DialogControlResource ReadControl(const std::string& dialog);
 
     std::vector<Token> tokens_;
