@@ -1,5 +1,7 @@
 #include "platform/registry/HiveFile.h"
 
+#include "platform/file/AtomicFileWriter.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -110,48 +112,15 @@ int HiveFile::Read(const std::string& path, std::string& bytes, Stamp& stamp)
 
 int HiveFile::Replace(const std::string& path, const std::string& text, Stamp& stamp)
 {
-    std::string tmp = path + ".tmp";
-    // O_NOFOLLOW: never write through a link someone put there.
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        return errno;
-    auto fail = [&](int e) {
-        ::close(fd);
-        ::unlink(tmp.c_str());
+    // The hive's writes are serialised by its lock, so a fixed temporary
+    // name is safe; a link at the hive's path is replaced, never followed.
+    AtomicFileWriter::Options options;
+    options.temporary = AtomicFileWriter::Temporary::Fixed;
+    options.links = AtomicFileWriter::Links::Replace;
+    options.mode = 0600;
+    if (int e = AtomicFileWriter::Write(path, text, options))
         return e;
-    };
-    // The mode given to open is subject to the umask and does not apply to a
-    // leftover file; the hive holds passwords, so make it 0600 either way.
-    if (::fchmod(fd, 0600) != 0)
-        return fail(errno);
-    const char* p = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        p += n;
-        left -= std::size_t(n);
-    }
-    if (::fsync(fd) != 0)
-        return fail(errno);
-    if (::rename(tmp.c_str(), path.c_str()) != 0)
-        return fail(errno);
-    struct stat st;
-    if (::fstat(fd, &st) == 0)
-        stamp = StampOfStat(st);
-    else
-        stamp = StampOf(path);
-    ::close(fd);
-    // Make the rename itself durable.
-    int dirFd = ::open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    stamp = StampOf(path);
     return 0;
 }
 

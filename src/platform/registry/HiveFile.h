@@ -26,8 +26,8 @@ public:
     // Reads a whole regular file (ENOENT when it is not there).
     static int Read(const std::string& path, std::string& bytes, Stamp& stamp);
     // Writes the text to path.tmp, makes it durable and renames it over the
-    // path (mode 0600). On failure the old file is untouched and the
-    // temporary file removed.
+    // path (mode 0600), and gives the new file's stamp. On failure the old
+    // file is untouched and the temporary file removed.
     static int Replace(const std::string& path, const std::string& text, Stamp& stamp);
     // Renames a bad hive to path.bad, path.bad.1, ... never replacing a file
     // that is already there.

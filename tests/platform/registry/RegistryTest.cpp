@@ -3,6 +3,7 @@
 #include "platform/registry/RegistryHive.h"
 #include "platform/text/Sjis.h"
 
+#include "RecordingFileCalls.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -640,6 +641,31 @@ TEST_F(RegistryTest, FailedWriteLeavesFileAndValuesAsTheyWere)
         EXPECT_FALSE(Exists(Hive() + ".elsewhere")) << "nothing written through the link";
     }
     EXPECT_TRUE(Messages().empty());
+}
+
+// A change reaches the disk before it replaces the hive, and the rename is
+// flushed with the folder; a flush that fails keeps the old file and the old
+// values.
+TEST_F(RegistryTest, EveryChangeIsFlushedBeforeItReplacesTheHive)
+{
+    HKEY key = Create("software\\KESTRIX\\FONTSETTING");
+    ASSERT_NE(key, nullptr);
+    {
+        RecordingFileCalls calls;
+        ASSERT_EQ(Set(key, "EDIT_Size", REG_DWORD, Bytes({12, 0, 0, 0})), ERROR_SUCCESS);
+        EXPECT_EQ(calls.ReplaceSteps(Hive()),
+                  (std::vector<std::string>{"write", "fsync", "rename", "fsync folder"}));
+    }
+    const std::string before = ReadFileBytes(Hive());
+    {
+        RecordingFileCalls calls;
+        calls.FailNext("fsync", EIO);
+        EXPECT_EQ(Set(key, "EDIT_Size", REG_DWORD, Bytes({14, 0, 0, 0})), ERROR_CANTWRITE);
+        EXPECT_EQ(calls.ReplaceSteps(Hive()), std::vector<std::string>{}) << "nothing was renamed";
+    }
+    EXPECT_EQ(ReadFileBytes(Hive()), before);
+    EXPECT_EQ(Get(key, "EDIT_Size"), std::pair(REG_DWORD, Bytes({12, 0, 0, 0})));
+    EXPECT_FALSE(Exists(Hive() + ".tmp"));
 }
 
 TEST_F(RegistryTest, FolderThatIsAFileFailsTheWrite)
