@@ -83,6 +83,11 @@ bool CKESTRIX_2App::InitInstance()
     });
 
     recentFiles_.ReadList();
+    // The parts of script execution read their settings once the settings
+    // file has been looked at.
+    debugBar_.SyntaxCheck()->LoadPerlPath();
+    debugBar_.DebugScreen()->LoadPerlPath();
+    webServerRun_->LoadSettings();
 
     docTemplate_ = std::make_unique<CMultiDocTemplate>(
         CMenuResources::kDocumentMenu, CMenuResources::DocumentString(),

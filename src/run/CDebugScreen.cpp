@@ -24,7 +24,6 @@ CDebugScreen::CDebugScreen(QWidget* parent)
     connect(showTimer_, &QTimer::timeout, this, &CDebugScreen::ShowSlice);
     child_->onOutput = [this](ChildStream, std::string_view bytes) { Output(bytes); };
     child_->onFinished = [this](const ChildExit&) { Ended(); };
-    LoadPerlPath();
 }
 
 CDebugScreen::~CDebugScreen()

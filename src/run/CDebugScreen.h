@@ -38,6 +38,7 @@ public:
     const std::string& TempFolder() const { return tempFolder_; }
     // Ends an active run and deletes a pending temporary folder.
     void StopPerl();
+    // Reads "PERL_APP" (see CSyntaxCheck::LoadPerlPath).
     bool LoadPerlPath();
     const std::string& PerlPath() const { return perlPath_; }
 

@@ -18,7 +18,6 @@ CSyntaxCheck::CSyntaxCheck(QWidget* parent) : CRichEditCtrl(parent)
     setLineWrapMode(QPlainTextEdit::NoWrap);
     // The interpreter may say a lot; none of it is cut.
     LimitText(LONG_MAX);
-    LoadPerlPath();
 }
 
 CSyntaxCheck::~CSyntaxCheck() = default;

@@ -42,7 +42,8 @@ public:
     static short GetLineNumber(const std::string& text);
 
     // Reads "PERL_APP"; false, with the path empty, when the settings key
-    // is missing.
+    // is missing. The owner calls it once the control is made, and again
+    // when the settings change.
     bool LoadPerlPath();
     const std::string& PerlPath() const { return perlPath_; }
 

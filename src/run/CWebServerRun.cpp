@@ -29,11 +29,6 @@ std::string WithoutTrailingSlash(std::string path)
 
 } // namespace
 
-CWebServerRun::CWebServerRun()
-{
-    LoadSettings();
-}
-
 void CWebServerRun::LoadSettings()
 {
     const settings::WebServerSettings web = settings::LoadWebServerSettings();

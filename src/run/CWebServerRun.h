@@ -15,11 +15,9 @@ public:
     // The family of the system's process search (see ProcessScan.h).
     static constexpr int kOsFamily = 1;
 
-    CWebServerRun();
-
     void RunOnWebServer(std::string folder, std::string file);
-    // Reads "WEB_APP", "ROOT_DIR" and "LOCALHOST_IP" again; a missing value
-    // stays empty.
+    // Reads "WEB_APP", "ROOT_DIR" and "LOCALHOST_IP"; a missing value stays
+    // empty. The owner calls it at start-up and when the settings change.
     void LoadSettings();
     bool HasSettings() const;
     bool IsServerStopped() const;

@@ -29,6 +29,7 @@ TEST_F(DebugScreenTest, StepPrintAVariableAndQuitUnderTheDebugger)
 {
     const std::string script = files.write("step.cgi", "my $x = 41;\n$x++;\nprint \"x is $x\\n\";\n");
     CDebugScreen console;
+    console.LoadPerlPath();
     ASSERT_TRUE(console.RunPerl(script));
     EXPECT_TRUE(console.IsRunning());
     ASSERT_TRUE(Shows(console, "DB<1>")) << TextOf(console);
@@ -51,6 +52,7 @@ TEST_F(DebugScreenTest, AScriptReadingItsInputGetsTheTypedLine)
     const std::string script =
         files.write("ask.cgi", "$| = 1;\nprint \"name? \";\nmy $name = <STDIN>;\nprint \"hello $name\";\n");
     CDebugScreen console;
+    console.LoadPerlPath();
     ASSERT_TRUE(console.RunPerl(script));
     ASSERT_TRUE(Shows(console, "DB<1>"));
     TypeLine(&console, "c");
@@ -69,6 +71,7 @@ TEST_F(DebugScreenTest, EachTypedLineIsSentOnceEvenWithoutOutputBetween)
         "echo.cgi",
         "$| = 1;\nwhile (my $l = <STDIN>) {\n  last if $l eq \"quit\\n\";\n  print \"got:$l\";\n}\n");
     CDebugScreen console;
+    console.LoadPerlPath();
     ASSERT_TRUE(console.RunPerl(script, " -w "));
     // Two Enters in a row, before the script has answered the first.
     TypeLine(&console, "abc");
@@ -86,6 +89,7 @@ TEST_F(DebugScreenTest, ShiftJisOutputCutAnywhereShowsWholeCharacters)
         files.write("sjis.cgi", "binmode STDOUT;\nfor my $i (1 .. 20000) { print \"a\", \"" + J("漢字") +
                                     "\", \"\\r\\n\" }\n");
     CDebugScreen console;
+    console.LoadPerlPath();
     ASSERT_TRUE(console.RunPerl(script, " -w "));
     ASSERT_TRUE(Ends(console));
     std::string expected;
@@ -99,6 +103,7 @@ TEST_F(DebugScreenTest, MegabytesOfOutputAreAllShownBeforeTheEnd)
     const std::string script = files.write(
         "big.cgi", "print \"line $_ \" . ('x' x 80) . \"\\n\" for 1 .. 40000;\nprint STDERR \"the end\";\n");
     CDebugScreen console;
+    console.LoadPerlPath();
     ASSERT_TRUE(console.RunPerl(script, " -w "));
     ASSERT_TRUE(Ends(console));
     const std::string text = TextOf(console);
@@ -116,6 +121,7 @@ TEST_F(DebugScreenTest, WithoutPerlTheWarningShowsAndTheTemporaryFolderGoes)
     const std::string temp = CTempFolder::CopyToTempFolder(script);
     ASSERT_FALSE(temp.empty());
     CDebugScreen console;
+    console.LoadPerlPath();
     console.SetTempFolder(temp);
     ui.AnswerBox(IDOK);
     EXPECT_FALSE(console.RunPerl(temp + "/a.cgi"));
@@ -131,6 +137,7 @@ TEST_F(DebugScreenTest, APerlThatCannotStartIsToldAndNothingRuns)
     UsePerl(files.file("no-perl-here"));
     const std::string script = files.write("a.cgi", "print 1;\n");
     CDebugScreen console;
+    console.LoadPerlPath();
     ui.AnswerBox(IDOK);
     EXPECT_FALSE(console.RunPerl(script));
     ASSERT_EQ(ui.Boxes().size(), 1u);
@@ -144,6 +151,7 @@ TEST_F(DebugScreenTest, ClosingTheConsoleEndsTheScriptAndDeletesItsFolder)
     const std::string script = files.write("wait.cgi", "$| = 1;\nprint \"$$\\n\";\nsleep 100;\n");
     const std::string temp = CTempFolder::CopyToTempFolder(script);
     auto console = std::make_unique<CDebugScreen>();
+    console->LoadPerlPath();
     console->SetTempFolder(temp);
     ASSERT_TRUE(console->RunPerl(temp + "/wait.cgi", " -w "));
     ASSERT_TRUE(Shows(*console, "\n"));

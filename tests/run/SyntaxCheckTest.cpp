@@ -18,6 +18,7 @@ TEST_F(SyntaxCheckTest, ACleanScriptListsItsPathThenPerlsConfirmationWithoutTheP
 {
     const std::string script = files.write("a.cgi", "#!/usr/bin/perl\nprint \"ok\\n\";\n");
     CSyntaxCheck check;
+    check.LoadPerlPath();
     check.CheckSyntax(script, script);
     EXPECT_EQ(TextOf(check), script + "\n syntax OK\n");
     EXPECT_TRUE(ui.Boxes().empty());
@@ -29,6 +30,7 @@ TEST_F(SyntaxCheckTest, ErrorsAndWarningsAreListedAndTheirLineNumbersRead)
     TempDir copy("kestrix-run-copy");
     const std::string run = copy.write("bad.cgi", ReadFileBytes(source));
     CSyntaxCheck check;
+    check.LoadPerlPath();
     check.CheckSyntax(run, source);
     const std::string text = TextOf(check);
     EXPECT_EQ(check.GetLine(0), source) << "the first line is the script's own path";
@@ -53,6 +55,7 @@ TEST_F(SyntaxCheckTest, ShiftJisInTheScriptAndItsMessagesIsKeptByteForByte)
     // An error that quotes the script's own Shift-JIS text.
     const std::string script = files.write("sjis.cgi", "my $s = \"" + J("日本語") + "\" \"x\";\n");
     CSyntaxCheck check;
+    check.LoadPerlPath();
     check.CheckSyntax(script, script);
     EXPECT_NE(TextOf(check).find("near \"\"" + J("日本語") + "\" \"x\"\""), std::string::npos)
         << sjis::ToUtf8(TextOf(check));
@@ -62,6 +65,7 @@ TEST_F(SyntaxCheckTest, WithoutPerlTheWarningShowsAndTheListStaysAsItWas)
 {
     const std::string script = files.write("a.cgi", "print 1;\n");
     CSyntaxCheck check;
+    check.LoadPerlPath();
     check.CheckSyntax(script, script);
     const std::string before = TextOf(check);
     UsePerl("");
@@ -79,6 +83,7 @@ TEST_F(SyntaxCheckTest, APerlThatCannotBeStartedGivesTheSystemsReason)
     UsePerl(files.file("no-such-perl"));
     const std::string script = files.write("a.cgi", "print 1;\n");
     CSyntaxCheck check;
+    check.LoadPerlPath();
     ui.AnswerBox(IDOK);
     check.CheckSyntax(script, script);
     ASSERT_EQ(ui.Boxes().size(), 1u);
@@ -93,6 +98,7 @@ TEST_F(SyntaxCheckTest, TheWindowKeepsWorkingWhilePerlChecks)
     const std::string script =
         files.write("slow.cgi", "BEGIN { select(undef, undef, undef, 0.6) }\nprint 1;\n");
     CSyntaxCheck check;
+    check.LoadPerlPath();
     bool sawChecking = false;
     QTimer::singleShot(100, [&] { sawChecking = check.IsChecking(); });
     check.CheckSyntax(script, script);
