@@ -5,10 +5,12 @@
 
 #include "platform/base/WinTypes.h"
 #include "platform/process/CChildProcess.h"
+#include "platform/process/ProcessScan.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -196,6 +198,25 @@ TEST_F(ChildProcessTest, DestroyingTheObjectEndsABlockedChild)
     EXPECT_EQ(std::stoll(out), started[0]);
     child.reset();
     EXPECT_FALSE(Alive(started[0]));
+}
+
+TEST_F(ChildProcessTest, ARunningProgramIsFoundByItsPathExactlyOrIgnoringCase)
+{
+    TempDir folder;
+    const std::string copy = folder.file("KxServer");
+    std::filesystem::copy_file(KESTRIX_CHILD, copy);
+    std::string lower = copy;
+    for (char& c : lower)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_FALSE(IsProcessRunning(1, copy));
+    Start(ChildLaunch{copy, {"block"}, {}, ChildInput::None});
+    ASSERT_TRUE(WaitUntil([&] { return !out.empty(); }));
+    EXPECT_TRUE(IsProcessRunning(1, copy));
+    EXPECT_FALSE(IsProcessRunning(1, lower)) << "the exact search minds case";
+    EXPECT_TRUE(IsProcessRunning(0, lower)) << "the other family's search does not";
+    EXPECT_FALSE(IsProcessRunning(2, copy));
+    child->Terminate();
+    EXPECT_FALSE(IsProcessRunning(1, copy));
 }
 
 TEST_F(ChildProcessTest, AProgramThatCannotStartGivesTheSystemsReason)
