@@ -5,12 +5,14 @@
 // goes on.
 #include "AppFixture.h"
 
+#include "app/settings/CSettingDlg.h"
 #include "editor/CKESTRIX_2View.h"
 #include "platform/registry/SettingsStore.h"
 #include "run/CDebugScreen.h"
 #include "run/CSyntaxCheck.h"
 
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
 #include <csignal>
@@ -261,6 +263,37 @@ TEST_F(DebugRunTest, ClosingTheProgramDuringARunEndsTheScriptAndDeletesItsCopy)
     app_.reset();
     EXPECT_NE(::kill(pid, 0), 0) << "the script still runs";
     EXPECT_TRUE(DebugFolders().empty());
+}
+
+TEST_F(DebugRunTest, PathsChangedInTheSettingsDialogAreUsedByTheNextCheckRunAndPreview)
+{
+    const std::string path = files_.write("a.cgi", "print 1;\n");
+    ui.AnswerBox(IDOK);
+    WhenDialog<CSettingDlg>([](CSettingDlg& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("1021"))->setText(QStringLiteral("/nonexistent/perl"));
+        Press(dialog, IDOK);
+    });
+    Frame().SendCommand(32781);
+    ASSERT_EQ(BoxTexts(), std::vector<std::string>{"設定を保存しました"});
+
+    // The check and the console both use the new path.
+    ui.AnswerBox(IDYES);
+    ui.AnswerBox(IDOK);
+    ui.AnswerBox(IDYES);
+    ui.AnswerBox(IDOK);
+    App().ExecuteFile("", path);
+    ASSERT_EQ(ui.Boxes().size(), 5u);
+    EXPECT_EQ(ui.Boxes()[2].caption, "Error");
+    EXPECT_EQ(ui.Boxes()[2].text, SystemErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(ui.Boxes()[4].caption, "Error");
+    EXPECT_FALSE(Console().IsRunning());
+
+    // The project tree's "run the selected file" reaches the preview, which
+    // has no server settings yet.
+    ui.AnswerBox(IDOK);
+    App().RunOnWebServer(files_.path(), "a.cgi");
+    ASSERT_EQ(ui.Boxes().size(), 6u);
+    EXPECT_EQ(ui.Boxes()[5].Utf8Text(), "Webサーバアプリケーション情報の設定が行なわれていません");
 }
 
 } // namespace
