@@ -1,8 +1,0 @@
-#include "app/CAppEditorHooks.h"
-
-#include "app/CKESTRIX_2App.h"
-
-void CAppEditorHooks::KeywordLookup(const std::string& keyword)
-{
-    app_.Help().KeywordLookup(keyword);
-}
