@@ -200,4 +200,17 @@ TEST(HelpIndex, TheInstalledCollectionIsNeverWritten)
     EXPECT_TRUE(std::filesystem::exists(HelpCollection::WorkingFolder() + "/KESTRIX_HELP.qhc"));
 }
 
+TEST(HelpIndex, ADamagedWorkingCopyIsMadeAgain)
+{
+    const std::string copy = HelpCollection::WorkingFolder() + "/KESTRIX_HELP.qhc";
+    {
+        HelpCollection collection;
+        ASSERT_EQ(collection.Open(kCollection), "");
+    }
+    std::ofstream(copy, std::ios::trunc) << "damaged";
+    HelpCollection collection;
+    ASSERT_EQ(collection.Open(kCollection), "");
+    EXPECT_FALSE(collection.Lookup("printf").empty());
+}
+
 } // namespace
