@@ -1,14 +1,16 @@
 #include "app/CKESTRIX_2App.h"
 
 #include "app/CAboutDlg.h"
-#include "app/builders/CIconPainter.h"
 #include "app/CMainFrame.h"
-#include "app/builders/CMenuResources.h"
 #include "app/CNameInputDlg.h"
+#include "app/FtpBrowserWiring.h"
+#include "app/builders/CIconPainter.h"
+#include "app/builders/CMenuResources.h"
 #include "app/settings/CSettingDlg.h"
 #include "editor/CChildFrame.h"
 #include "editor/CKESTRIX_2Doc.h"
 #include "editor/CKESTRIX_2View.h"
+#include "ftp/CFtpView.h"
 #include "platform/docview/CMultiDocTemplate.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/Sjis.h"
@@ -43,7 +45,13 @@ std::string CreateFailureText(int error)
 
 } // namespace
 
-CKESTRIX_2App::CKESTRIX_2App() : context_{colorizer_, hooks_}, recentFiles_(cmd::kRecentFileCount) {}
+CKESTRIX_2App::CKESTRIX_2App()
+    : context_{colorizer_, hooks_}, recentFiles_(cmd::kRecentFileCount),
+      ftpWiring_(std::make_unique<FtpBrowserWiring>(*this, *controlWnd_.FtpView()))
+{
+    controlWnd_.FtpView()->SetHooks(ftpWiring_.get());
+    ftpBrowser_ = ftpWiring_.get();
+}
 
 CKESTRIX_2App::~CKESTRIX_2App()
 {
@@ -87,6 +95,8 @@ bool CKESTRIX_2App::InitInstance()
     docTemplate_->onFileOpened = [this](const std::string& path) { AddToRecentFileList(path); };
 
     mainFrame_ = std::make_unique<CMainFrame>(*this);
+    // The bars are in the frame now: the FTP browser reads its account.
+    ftpWiring_->ReloadSettings();
     mainFrame_->setWindowIcon(QIcon(CIconPainter::ProgramIcon()));
     help_.SetOwner(mainFrame_.get());
     if (!mainFrame_->Create()) {
@@ -116,7 +126,7 @@ void CKESTRIX_2App::SetProjectHost(ProjectHost* host)
 void CKESTRIX_2App::SetSettingsReaders(SettingsReader* ftpBrowser, SettingsReader* debugConsole,
                                        SettingsReader* syntaxCheck)
 {
-    ftpBrowser_ = ftpBrowser ? ftpBrowser : &noReader_;
+    ftpBrowser_ = ftpBrowser ? ftpBrowser : static_cast<SettingsReader*>(ftpWiring_.get());
     debugConsole_ = debugConsole ? debugConsole : &noReader_;
     syntaxCheck_ = syntaxCheck ? syntaxCheck : &noReader_;
 }

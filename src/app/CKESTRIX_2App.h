@@ -19,6 +19,7 @@
 
 class CMainFrame;
 class CMultiDocTemplate;
+class FtpBrowserWiring;
 class QTranslator;
 
 class CKESTRIX_2App : public CCmdTarget {
@@ -90,4 +91,7 @@ private:
     SettingsReader* syntaxCheck_ = &noReader_;
     std::unique_ptr<CMultiDocTemplate> docTemplate_;
     std::unique_ptr<CMainFrame> mainFrame_;
+    // The FTP browser's project folder, name dialog, dialog layouts and
+    // settings re-read.
+    std::unique_ptr<FtpBrowserWiring> ftpWiring_;
 };

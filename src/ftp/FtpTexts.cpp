@@ -94,3 +94,21 @@ std::string LocalName(const std::string& path)
 }
 
 } // namespace ftptexts
+
+#include "platform/wininet/InternetError.h"
+
+namespace ftptexts {
+
+std::string ErrorText(const InternetError& error)
+{
+    switch (error.code) {
+    case ERROR_INTERNET_EXTENDED_ERROR: return error.response;
+    case ERROR_INTERNET_TIMEOUT: return Text("操作がタイムアウトしました。");
+    case ERROR_INTERNET_NAME_NOT_RESOLVED: return Text("サーバー名またはアドレスを解決できませんでした。");
+    case ERROR_INTERNET_CANNOT_CONNECT: return Text("サーバーへの接続を確立できませんでした。");
+    case ERROR_INTERNET_CONNECTION_ABORTED: return Text("サーバーとの接続が異常終了しました。");
+    default: return {};
+    }
+}
+
+} // namespace ftptexts

@@ -32,3 +32,13 @@ std::string JoinRemote(const std::string& directory, const std::string& name);
 std::string LocalName(const std::string& path);
 
 } // namespace ftptexts
+
+struct InternetError;
+
+namespace ftptexts {
+
+// What a failed connection or command says to the user: the server's reply
+// where it gave one, else the system's text for the error (code page 932).
+std::string ErrorText(const InternetError& error);
+
+} // namespace ftptexts
