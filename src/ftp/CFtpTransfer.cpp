@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -22,40 +23,78 @@ namespace {
 
 constexpr std::size_t kBlock = 1024;
 
-// A local file descriptor closed when it goes.
+// A local file read or written in the engine's 1024-byte blocks through a
+// 64 KB buffer, closed (and flushed) when it goes.
 class LocalFile {
 public:
-    explicit LocalFile(int fd = -1) : fd_(fd) {}
+    explicit LocalFile(int fd = -1) : fd_(fd), buffer_(64 * 1024) {}
     ~LocalFile() { Close(); }
     LocalFile(const LocalFile&) = delete;
     LocalFile& operator=(const LocalFile&) = delete;
     int fd() const { return fd_; }
+
+    // Up to size bytes; 0 at the end; -1 with errno on failure.
+    ssize_t Read(char* data, std::size_t size)
+    {
+        if (begin_ == end_) {
+            ssize_t n;
+            do
+                n = ::read(fd_, buffer_.data(), buffer_.size());
+            while (n < 0 && errno == EINTR);
+            if (n <= 0)
+                return n;
+            begin_ = 0;
+            end_ = static_cast<std::size_t>(n);
+        }
+        std::size_t count = std::min(size, end_ - begin_);
+        std::memcpy(data, buffer_.data() + begin_, count);
+        begin_ += count;
+        return static_cast<ssize_t>(count);
+    }
+
+    // False with errno on failure.
+    bool Write(const char* data, std::size_t size)
+    {
+        if (end_ + size > buffer_.size() && !Flush())
+            return false;
+        std::memcpy(buffer_.data() + end_, data, size);
+        end_ += size;
+        return true;
+    }
+
     bool Close()
     {
         if (fd_ < 0)
             return true;
+        bool flushed = Flush();
         int result = ::close(fd_);
         fd_ = -1;
-        return result == 0;
+        return flushed && result == 0;
     }
 
 private:
-    int fd_;
-};
-
-bool WriteAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
+    bool Flush()
+    {
+        const char* data = buffer_.data();
+        std::size_t size = end_;
+        end_ = 0;
+        while (size > 0) {
+            ssize_t n = ::write(fd_, data, size);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            data += n;
+            size -= static_cast<std::size_t>(n);
+        }
+        return true;
     }
-    return true;
-}
+
+    int fd_;
+    std::vector<char> buffer_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+};
 
 std::string ParentOf(const std::string& path)
 {
@@ -225,9 +264,7 @@ bool CFtpTransfer::UploadFile(const std::string& remoteDir, const std::string& l
     sink_.SetStatusText(Format(124));
     char block[kBlock];
     for (;;) {
-        ssize_t n = ::read(file.fd(), block, sizeof block);
-        if (n < 0 && errno == EINTR)
-            continue;
+        ssize_t n = file.Read(block, sizeof block);
         if (n < 0) {
             int error = errno;
             connection_->Abort();
@@ -325,7 +362,7 @@ bool CFtpTransfer::DownloadFile(const std::string& remotePath, const std::string
         }
         if (*n == 0)
             break;
-        if (!WriteAll(file.fd(), block, *n)) {
+        if (!file.Write(block, *n)) {
             int error = errno;
             discard();
             connection_->Abort();

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <climits>
 #include <filesystem>
+#include <mutex>
+#include <optional>
 
 namespace {
 
@@ -27,50 +29,56 @@ template <typename W> W* Control(QWidget* dialog, int id)
 
 } // namespace
 
-// The engine's reports, handed to the dialog's thread one by one in order.
+// The engine's reports, gathered as the latest state of each control and
+// handed to the dialog's thread in one queued call at a time: however fast
+// the worker reports, the dialog's thread does at most one update of each
+// control per turn of its event loop, so the window never falls behind.
 class CFtpTransferDLG::WorkerSink : public FtpTransferSink {
 public:
     explicit WorkerSink(CFtpTransferDLG* dialog) : dialog_(dialog) {}
 
     void SetStatusText(const std::string& text) override
     {
-        Post([d = dialog_, text] { d->SetStatusText(text); });
+        Update([&](State& s) { s.status = text; });
     }
     void SetCaption(const std::string& text) override
     {
-        Post([d = dialog_, text] { d->SetCaption(text); });
+        Update([&](State& s) { s.caption = text; });
     }
     void SetProgressRange(std::uint64_t total) override
     {
-        Post([d = dialog_, total] { d->SetProgressRange(total); });
+        Update([&](State& s) {
+            s.range = total;
+            s.pos.reset();
+        });
     }
     void SetProgressPos(std::uint64_t bytes) override
     {
-        Post([d = dialog_, bytes] { d->SetProgressPos(bytes); });
+        Update([&](State& s) { s.pos = bytes; });
     }
     void ShowPercent(int percent) override
     {
-        Post([d = dialog_, percent] { d->ShowPercent(percent); });
+        Update([&](State& s) { s.percent = percent; });
     }
     void ShowRate(double rate) override
     {
-        Post([d = dialog_, rate] { d->ShowRate(rate); });
+        Update([&](State& s) { s.rate = ftptexts::FormatRate(rate); });
     }
     void ShowTimeLeft(std::uint64_t seconds, std::uint64_t done, std::uint64_t total) override
     {
-        Post([d = dialog_, seconds, done, total] { d->ShowTimeLeft(seconds, done, total); });
+        Update([&](State& s) { s.timeLeft = ftptexts::FormatTimeLeft(seconds, done, total); });
     }
     void ClearProgressLines() override
     {
-        Post([d = dialog_] {
-            d->timeLeft_->clear();
-            d->rate_->clear();
-            d->status_->clear();
+        Update([&](State& s) {
+            s.timeLeft = std::string();
+            s.rate = std::string();
+            s.status = std::string();
         });
     }
     void PlayAnimation() override
     {
-        Post([d = dialog_] { d->PlayAnimation(); });
+        Update([&](State& s) { s.play = true; });
     }
     // The worker waits for the user to acknowledge the box.
     void ShowMessage(const std::string& text, const std::string& caption, UINT flags) override
@@ -81,11 +89,60 @@ public:
     }
 
 private:
-    template <typename F> void Post(F f)
+    struct State {
+        std::optional<std::string> status, caption, rate, timeLeft;
+        std::optional<std::uint64_t> range, pos;
+        std::optional<int> percent;
+        bool play = false;
+    };
+
+    template <typename F> void Update(F change)
     {
-        QMetaObject::invokeMethod(dialog_, std::move(f), Qt::QueuedConnection);
+        bool post = false;
+        {
+            std::lock_guard lock(mutex_);
+            change(state_);
+            post = !scheduled_;
+            scheduled_ = true;
+        }
+        if (post)
+            QMetaObject::invokeMethod(
+                dialog_, [this] { Apply(); }, Qt::QueuedConnection);
     }
+
+    // On the dialog's thread.
+    void Apply()
+    {
+        State s;
+        {
+            std::lock_guard lock(mutex_);
+            s = std::move(state_);
+            state_ = State{};
+            scheduled_ = false;
+        }
+        CFtpTransferDLG* d = dialog_;
+        if (s.play)
+            d->PlayAnimation();
+        if (s.caption)
+            d->SetCaption(*s.caption);
+        if (s.status)
+            d->SetStatusText(*s.status);
+        if (s.range)
+            d->SetProgressRange(*s.range);
+        if (s.pos)
+            d->SetProgressPos(*s.pos);
+        if (s.percent)
+            d->ShowPercent(*s.percent);
+        if (s.rate)
+            d->rate_->setText(sjis::ToUnicode(*s.rate));
+        if (s.timeLeft)
+            d->timeLeft_->setText(sjis::ToUnicode(*s.timeLeft));
+    }
+
     CFtpTransferDLG* dialog_;
+    std::mutex mutex_;
+    State state_;
+    bool scheduled_ = false;
 };
 
 CFtpTransferDLG::CFtpTransferDLG(FtpHooks& hooks, QWidget* parent)
@@ -143,8 +200,13 @@ bool CFtpTransferDLG::OnInitDialog()
     SetCaption(ftptexts::Format(request.download ? 103 : 111, {request.remotePath, request.server}));
     try {
         worker_ = std::thread([this] {
-            CFtpTransfer transfer(request, *sink_, cancel_);
-            FtpTransferResult result = transfer.Run();
+            // The engine and its connection are gone before the end is
+            // posted, so the dialog never waits for the connection to close.
+            FtpTransferResult result;
+            {
+                CFtpTransfer transfer(request, *sink_, cancel_);
+                result = transfer.Run();
+            }
             QMetaObject::invokeMethod(
                 this, [this, result] { OnTransferEnded(result); }, Qt::QueuedConnection);
         });

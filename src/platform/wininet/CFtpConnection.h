@@ -95,8 +95,6 @@ private:
     bool mlsd_ = false;
     FileAccess openAccess_ = FileAccess::Read;
     bool fileOpen_ = false;
-    std::istream* dataIn_ = nullptr;
-    std::ostream* dataOut_ = nullptr;
     bool aborted_ = false;
     InternetError lastError_;
 };
