@@ -3,6 +3,7 @@
 #include "FtpTestServer.h"
 #include "RecordingSink.h"
 #include "TempDir.h"
+#include "VsftpdTestServer.h"
 #include "ftp/CFtpTransfer.h"
 #include "platform/text/Sjis.h"
 
@@ -236,6 +237,46 @@ TEST_F(FtpTransferFlow, ListingsReadAsLinesWorkAsWellAsMlsd)
     auto result = Run(Request(true, true, "/site", local.file("site")));
     EXPECT_EQ(result.end, FtpTransferEnd::Completed) << sjis::ToUtf8(result.errorText);
     EXPECT_EQ(Tree(local.file("site")), Tree(remote.file("site")));
+}
+
+TEST(FtpTransferOnVsftpd, AWholeTreeComesDownFromAServerThatOnlySpeaksList)
+{
+    TempDir remote("kestrix-vsftpd-root");
+    TempDir local("kestrix-ftp-local");
+    Write(remote.file("site/sub dir/a.cgi"), "print 1;\n");
+    Write(remote.file("site/empty.txt"), "");
+    Write(remote.file("site/" + kSjisName), Pattern(50000, 11));
+    for (int i = 0; i < 6; ++i)
+        Write(remote.file("site/d/" + std::string(i, 'e') + "/f" + std::to_string(i)), Pattern(3000 + i, i));
+    VsftpdTestServer server(remote.path());
+    if (!server.Started())
+        GTEST_SKIP() << "vsftpd could not be started";
+    RecordingSink sink;
+    std::atomic<bool> cancel{false};
+    FtpTransferRequest request;
+    request.server = server.Address(); // anonymous: no user
+    request.directory = true;
+    // Run as the test's own user, vsftpd cannot change its root: remote
+    // paths are the machine's own.
+    request.remotePath = remote.file("site");
+    request.localPath = local.file("site");
+    auto result = CFtpTransfer(request, sink, cancel).Run();
+    EXPECT_EQ(result.end, FtpTransferEnd::Completed) << sjis::ToUtf8(result.errorText);
+    EXPECT_EQ(Tree(local.file("site")), Tree(remote.file("site")));
+
+    // The server refuses writes: the upload fails with its reply.
+    Write(local.file("up.cgi"), "x");
+    FtpTransferRequest upload = request;
+    upload.download = false;
+    upload.directory = false;
+    upload.remotePath = remote.file("site");
+    upload.localPath = local.file("up.cgi");
+    auto refused = CFtpTransfer(upload, sink, cancel).Run();
+    EXPECT_EQ(refused.end, FtpTransferEnd::Failed);
+    EXPECT_TRUE(sjis::ToUtf8(refused.errorText).find("Error:\n5") != std::string::npos)
+        << sjis::ToUtf8(refused.errorText);
+    server.Kill();
+    EXPECT_FALSE(server.Running());
 }
 
 } // namespace
