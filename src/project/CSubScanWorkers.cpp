@@ -1,0 +1,118 @@
+#include "project/CSubScanWorkers.h"
+
+#include "project/SubScanner.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// How long one drain of the results may hold the event loop.
+constexpr qint64 kDrainSliceMs = 8;
+
+} // namespace
+
+CSubScanWorkers::CSubScanWorkers(QObject* parent) : QObject(parent)
+{
+    pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+}
+
+CSubScanWorkers::~CSubScanWorkers()
+{
+    NewGeneration();
+    pool_.clear();
+    pool_.waitForDone();
+}
+
+void CSubScanWorkers::NewGeneration()
+{
+    ++generation_;
+}
+
+void CSubScanWorkers::ScanFile(std::uint64_t itemId, std::string localPath)
+{
+    const ScanTicket ticket{generation_.load(), itemId};
+    ++pending_;
+    pool_.start([this, ticket, path = std::move(localPath)] {
+        ScanResult result{ScanKind::File, ticket, true, {}};
+        if (ticket.generation == generation_.load()) {
+            std::ifstream in(path, std::ios::binary);
+            if (!in) {
+                result.opened = false;
+            } else {
+                const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+                result.names = subscan::ScanSubs(text);
+            }
+        }
+        Post(std::move(result));
+    });
+}
+
+void CSubScanWorkers::ScanText(std::uint64_t itemId, std::string text)
+{
+    const ScanTicket ticket{generation_.load(), itemId};
+    ++pending_;
+    pool_.start([this, ticket, text = std::move(text)] {
+        ScanResult result{ScanKind::Text, ticket, true, {}};
+        if (ticket.generation == generation_.load())
+            result.names = subscan::ScanSubs(text);
+        Post(std::move(result));
+    });
+}
+
+void CSubScanWorkers::Post(ScanResult result)
+{
+    bool schedule = false;
+    {
+        std::lock_guard lock(mutex_);
+        results_.push_back(std::move(result));
+        schedule = !drainScheduled_;
+        drainScheduled_ = true;
+    }
+    if (schedule)
+        QMetaObject::invokeMethod(this, &CSubScanWorkers::Drain, Qt::QueuedConnection);
+}
+
+void CSubScanWorkers::Drain()
+{
+    QElapsedTimer slice;
+    slice.start();
+    for (;;) {
+        ScanResult result;
+        {
+            std::lock_guard lock(mutex_);
+            if (results_.empty()) {
+                drainScheduled_ = false;
+                return;
+            }
+            // The rest waits for the next turn of the event loop, behind
+            // whatever the user did meanwhile.
+            if (slice.elapsed() >= kDrainSliceMs) {
+                QTimer::singleShot(0, this, &CSubScanWorkers::Drain);
+                return;
+            }
+            result = std::move(results_.front());
+            results_.pop_front();
+        }
+        --pending_;
+        if (result.ticket.generation == generation_.load() && onResult)
+            onResult(result);
+    }
+}
+
+bool CSubScanWorkers::WaitForIdle(int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (pending_.load() > 0) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (pending_.load() > 0)
+            QThread::msleep(1);
+    }
+    return true;
+}
