@@ -36,9 +36,21 @@ std::string J(const char* utf8)
     return sjis::FromUtf8(utf8);
 }
 
+// Items sort alphabetically without regard to case, as file names are
+// read; names that differ only in case keep a fixed order.
+class SortedItem : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem& other) const override
+    {
+        const int order = text(0).compare(other.text(0), Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : text(0) < other.text(0);
+    }
+};
+
 QTreeWidgetItem* MakeItem(const QString& text, int image)
 {
-    auto* item = new QTreeWidgetItem(QStringList{text});
+    auto* item = new SortedItem(QStringList{text});
     item->setData(0, kImageRole, image);
     item->setIcon(0, QIcon(CProjectIcons::Icon(image)));
     return item;
