@@ -1,10 +1,10 @@
 #include "app/CKESTRIX_2App.h"
 
 #include "app/CAboutDlg.h"
-#include "app/builders/CIconPainter.h"
 #include "app/CMainFrame.h"
-#include "app/builders/CMenuResources.h"
 #include "app/CNameInputDlg.h"
+#include "app/builders/CIconPainter.h"
+#include "app/builders/CMenuResources.h"
 #include "app/settings/CSettingDlg.h"
 #include "editor/CChildFrame.h"
 #include "editor/CKESTRIX_2Doc.h"
@@ -13,6 +13,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/text/Sjis.h"
 #include "platform/ui/UiService.h"
+#include "project/CProjectView.h"
 
 #include <QCoreApplication>
 #include <QIcon>
@@ -43,7 +44,12 @@ std::string CreateFailureText(int error)
 
 } // namespace
 
-CKESTRIX_2App::CKESTRIX_2App() : context_{colorizer_, hooks_}, recentFiles_(cmd::kRecentFileCount) {}
+CKESTRIX_2App::CKESTRIX_2App()
+    : hooks_(*controlWnd_.ProjectView()), context_{colorizer_, hooks_}, recentFiles_(cmd::kRecentFileCount),
+      projectBridge_(*this, *controlWnd_.ProjectView())
+{
+    controlWnd_.ProjectView()->SetHost(&projectBridge_);
+}
 
 CKESTRIX_2App::~CKESTRIX_2App()
 {
@@ -94,6 +100,8 @@ bool CKESTRIX_2App::InitInstance()
         help_.SetOwner(nullptr);
         return false;
     }
+    // The bars' windows stand now: the project tree reads its settings.
+    controlWnd_.ProjectView()->LoadAppSettings();
     // The command line is not used: the program always starts empty.
     mainFrame_->show();
     return true;
@@ -110,7 +118,7 @@ void CKESTRIX_2App::DestroyFrame()
 
 void CKESTRIX_2App::SetProjectHost(ProjectHost* host)
 {
-    project_ = host ? host : &noProject_;
+    project_ = host ? host : &projectBridge_;
 }
 
 void CKESTRIX_2App::SetSettingsReaders(SettingsReader* ftpBrowser, SettingsReader* debugConsole,

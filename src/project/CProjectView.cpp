@@ -83,7 +83,6 @@ CProjectView::CProjectView(QWidget* parent) : QTreeWidget(parent), host_(&NoHost
     scans_.onResult = [this](const ScanResult& result) { OnScanResult(result); };
     connect(this, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { OnDoubleClick(item); });
-    LoadAppSettings();
 }
 
 CProjectView::~CProjectView()

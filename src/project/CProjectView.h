@@ -46,7 +46,8 @@ public:
     void SetHost(ProjectTreeHost* host);
     ProjectTreeHost& Host() const { return *host_; }
 
-    // Reads the HTML editor's path again; false (the path empty) when the
+    // Reads the HTML editor's path, when the tree's window is created and
+    // again after the settings dialog; false (the path empty) when the
     // application settings are missing.
     bool LoadAppSettings();
     const std::string& HtmlEditorPath() const { return htmlEditor_; }
