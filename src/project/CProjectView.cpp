@@ -12,6 +12,7 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -51,9 +52,23 @@ public:
 QTreeWidgetItem* MakeItem(const QString& text, int image)
 {
     auto* item = new SortedItem(QStringList{text});
+    // The five pictures are painted once and shared by every item.
+    static const std::array<QIcon, CProjectIcons::kCount> icons = [] {
+        std::array<QIcon, CProjectIcons::kCount> painted;
+        for (int i = 0; i < CProjectIcons::kCount; ++i)
+            painted[std::size_t(i)] = QIcon(CProjectIcons::Icon(i));
+        return painted;
+    }();
     item->setData(0, kImageRole, image);
-    item->setIcon(0, QIcon(CProjectIcons::Icon(image)));
+    item->setIcon(0, icons[std::size_t(image)]);
     return item;
+}
+
+// A sub's name is ASCII letters, digits and underscores only, so it needs
+// no code page conversion.
+QTreeWidgetItem* MakeSubItem(const std::string& name)
+{
+    return MakeItem(QString::fromLatin1(name.data(), qsizetype(name.size())), CProjectView::kSubImage);
 }
 
 void SortChildren(QTreeWidgetItem* item)
@@ -138,6 +153,7 @@ QTreeWidgetItem* CProjectView::FindChildItem(QTreeWidgetItem* parent, const std:
 void CProjectView::RebuildTree()
 {
     clear();
+    scripts_.clear();
     addTopLevelItem(MakeItem(QString::fromStdString(Name()), kProjectImage));
     sourceFiles_ = MakeItem(QStringLiteral("Source Files"), kGroupImage);
     htmlFiles_ = MakeItem(QStringLiteral("Html Files"), kGroupImage);
@@ -156,7 +172,10 @@ QTreeWidgetItem* CProjectView::AddFileItem(PROJECT_ENTRY* entry)
     const bool html = entry->IsHtml();
     QTreeWidgetItem* item = MakeItem(sjis::ToUnicode(entry->FileName()), html ? kHtmlImage : kScriptImage);
     item->setData(0, kEntryRole, QVariant::fromValue(reinterpret_cast<quintptr>(entry)));
-    item->setData(0, kIdRole, QVariant::fromValue<qulonglong>(nextItemId_++));
+    const std::uint64_t id = nextItemId_++;
+    item->setData(0, kIdRole, QVariant::fromValue<qulonglong>(id));
+    if (!html)
+        scripts_[id] = item;
     // A file that is not where the project says (a project from another
     // machine, a file deleted since) is shown greyed, with its path.
     std::error_code ec;
@@ -170,10 +189,8 @@ QTreeWidgetItem* CProjectView::AddFileItem(PROJECT_ENTRY* entry)
 
 QTreeWidgetItem* CProjectView::ScriptById(std::uint64_t id) const
 {
-    for (int i = 0; sourceFiles_ && i < sourceFiles_->childCount(); ++i)
-        if (sourceFiles_->child(i)->data(0, kIdRole).toULongLong() == id)
-            return sourceFiles_->child(i);
-    return nullptr;
+    const auto found = scripts_.find(id);
+    return found == scripts_.end() ? nullptr : found->second;
 }
 
 // ---- the project commands ----
@@ -247,6 +264,7 @@ void CProjectView::CloseProject()
         Save();
     ForgetScans();
     Reset();
+    scripts_.clear();
     clear();
     sourceFiles_ = htmlFiles_ = nullptr;
 }
@@ -299,7 +317,9 @@ void CProjectView::RemoveSelectedFile()
             break;
         }
     SetModified(true);
-    rescans_.erase(item->data(0, kIdRole).toULongLong());
+    const std::uint64_t id = item->data(0, kIdRole).toULongLong();
+    rescans_.erase(id);
+    scripts_.erase(id);
     delete item;
 }
 
@@ -465,8 +485,11 @@ void CProjectView::OnScanResult(const ScanResult& result)
     if (result.kind == ScanKind::File) {
         if (!script)
             return;
+        QList<QTreeWidgetItem*> subs;
+        subs.reserve(qsizetype(result.names.size()));
         for (const std::string& name : result.names)
-            script->addChild(MakeItem(sjis::ToUnicode(name), kSubImage));
+            subs.append(MakeSubItem(name));
+        script->addChildren(subs);
         SortChildren(script);
         return;
     }
@@ -476,7 +499,7 @@ void CProjectView::OnScanResult(const ScanResult& result)
         for (const std::string& name : changes.remove)
             delete FindChildItem(script, name);
         for (const std::string& name : changes.add)
-            script->addChild(MakeItem(sjis::ToUnicode(name), kSubImage));
+            script->addChild(MakeSubItem(name));
         if (!changes.Empty())
             SortChildren(script);
     }
@@ -496,7 +519,7 @@ void CProjectView::AddSubsFromText(const std::string& fileName, const std::strin
     if (!script)
         return;
     for (const std::string& name : subscan::ScanSubs(text))
-        script->addChild(MakeItem(sjis::ToUnicode(name), kSubImage));
+        script->addChild(MakeSubItem(name));
     SortChildren(script);
 }
 

@@ -20,6 +20,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CRichEditCtrl;
@@ -110,6 +111,8 @@ private:
     QTreeWidgetItem* sourceFiles_ = nullptr;
     QTreeWidgetItem* htmlFiles_ = nullptr;
     std::uint64_t nextItemId_ = 1;
+    // The script items by their ids; only this thread reads it.
+    std::unordered_map<std::uint64_t, QTreeWidgetItem*> scripts_;
     // One rescan per script at a time: a text that comes while one runs
     // waits, and only the newest waiting text is scanned after it.
     struct Rescan {

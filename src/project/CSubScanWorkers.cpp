@@ -6,12 +6,28 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <fstream>
-#include <iterator>
 
 namespace {
 
 // How long one drain of the results may hold the event loop.
 constexpr qint64 kDrainSliceMs = 8;
+
+// The whole file in one read; false when it cannot be opened. A read that
+// fails part way keeps what was read.
+bool ReadWholeFile(const std::string& path, std::string& text)
+{
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return false;
+    const std::streamoff size = in.tellg();
+    if (size <= 0)
+        return true;
+    text.resize(std::size_t(size));
+    in.seekg(0);
+    in.read(text.data(), size);
+    text.resize(std::size_t(in.gcount()));
+    return true;
+}
 
 } // namespace
 
@@ -39,13 +55,11 @@ void CSubScanWorkers::ScanFile(std::uint64_t itemId, std::string localPath)
     pool_.start([this, ticket, path = std::move(localPath)] {
         ScanResult result{ScanKind::File, ticket, true, {}};
         if (ticket.generation == generation_.load()) {
-            std::ifstream in(path, std::ios::binary);
-            if (!in) {
-                result.opened = false;
-            } else {
-                const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            std::string text;
+            if (ReadWholeFile(path, text))
                 result.names = subscan::ScanSubs(text);
-            }
+            else
+                result.opened = false;
         }
         Post(std::move(result));
     });
