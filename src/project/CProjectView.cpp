@@ -452,6 +452,8 @@ void CProjectView::OpenSub(QTreeWidgetItem* sub)
         if (name == wanted) {
             const std::size_t start = text.rfind("sub ", *next - name.size());
             editor->SetSel(long(start), long(*next));
+            editor->centerCursor();
+            editor->setFocus();
             return;
         }
         position = *next;
