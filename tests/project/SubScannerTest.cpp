@@ -63,6 +63,23 @@ TEST(SubScanner, ScanNextSubWalksDeclarationByDeclaration)
     EXPECT_FALSE(subscan::ScanNextSub(text, 100, name));
 }
 
+// Where the installed perl keeps one of its own modules.
+std::string ModulePath(const std::string& module)
+{
+    std::string file = module;
+    for (std::size_t at; (at = file.find("::")) != std::string::npos;)
+        file.replace(at, 2, "/");
+    const std::string command = "perl -M" + module + " -e 'print $INC{q{" + file + ".pm}}' 2>/dev/null";
+    std::string path;
+    if (FILE* perl = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (fgets(buffer, sizeof buffer, perl))
+            path += buffer;
+        pclose(perl);
+    }
+    return path;
+}
+
 std::string ReadAll(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -71,12 +88,12 @@ std::string ReadAll(const std::string& path)
 
 TEST(SubScanner, ListsTheSubsOfRealPerlModules)
 {
-    const std::string basename = ReadAll("/usr/share/perl/5.36/File/Basename.pm");
+    const std::string basename = ReadAll(ModulePath("File::Basename"));
     ASSERT_FALSE(basename.empty()) << "perl's own modules are installed";
     EXPECT_EQ(subscan::ScanSubs(basename),
               (Names{"fileparse", "basename", "dirname", "_strip_trailing_sep", "fileparse_set_fstype"}));
 
-    const std::string wrap = ReadAll("/usr/share/perl/5.36/Text/Wrap.pm");
+    const std::string wrap = ReadAll(ModulePath("Text::Wrap"));
     ASSERT_FALSE(wrap.empty());
     EXPECT_EQ(subscan::ScanSubs(wrap), (Names{"_xlen", "wrap", "fill"}));
 }
