@@ -124,5 +124,5 @@ void CProjectEditorHooks::AddSubs(const std::string& frameTitle, const std::stri
 void CProjectEditorHooks::RescanSubs(CKESTRIX_2View* view, const std::string& frameTitle)
 {
     if (view)
-        tree_.RescanSubs(frameTitle, view->GetTextRange(0, -1));
+        tree_.RescanText(frameTitle, view->toPlainText());
 }

@@ -535,7 +535,12 @@ void CProjectView::RemoveSubsInText(const std::string& fileName, const std::stri
     SortChildren(script);
 }
 
-void CProjectView::RescanSubs(const std::string& fileName, std::string text)
+void CProjectView::RescanSubs(const std::string& fileName, const std::string& cp932Text)
+{
+    RescanText(fileName, sjis::ToUnicode(cp932Text));
+}
+
+void CProjectView::RescanText(const std::string& fileName, QString text)
 {
     QTreeWidgetItem* script = FindChildItem(nullptr, fileName);
     if (!script)

@@ -88,7 +88,10 @@ public:
     // rescan makes the script's subs follow the editor's whole text.
     void AddSubsFromText(const std::string& fileName, const std::string& text);
     void RemoveSubsInText(const std::string& fileName, const std::string& text);
-    void RescanSubs(const std::string& fileName, std::string text);
+    void RescanSubs(const std::string& fileName, const std::string& cp932Text);
+    // The same for a text as the editor control holds it, which reaches the
+    // worker without a conversion on this thread.
+    void RescanText(const std::string& fileName, QString text);
     CSubScanWorkers& Scans() { return scans_; }
 
 protected:
@@ -117,7 +120,7 @@ private:
     // waits, and only the newest waiting text is scanned after it.
     struct Rescan {
         bool running = false;
-        std::optional<std::string> waiting;
+        std::optional<QString> waiting;
     };
     std::map<std::uint64_t, Rescan> rescans_;
     CSubScanWorkers scans_;

@@ -65,14 +65,16 @@ void CSubScanWorkers::ScanFile(std::uint64_t itemId, std::string localPath)
     });
 }
 
-void CSubScanWorkers::ScanText(std::uint64_t itemId, std::string text)
+void CSubScanWorkers::ScanText(std::uint64_t itemId, QString text)
 {
     const ScanTicket ticket{generation_.load(), itemId};
     ++pending_;
     pool_.start([this, ticket, text = std::move(text)] {
         ScanResult result{ScanKind::Text, ticket, true, {}};
-        if (ticket.generation == generation_.load())
-            result.names = subscan::ScanSubs(text);
+        if (ticket.generation == generation_.load()) {
+            const QByteArray bytes = text.toUtf8();
+            result.names = subscan::ScanSubs(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+        }
         Post(std::move(result));
     });
 }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QThreadPool>
 #include <atomic>
 #include <cstdint>
@@ -53,8 +54,12 @@ public:
 
     // Reads a script file (a local path) and lists its subs.
     void ScanFile(std::uint64_t itemId, std::string localPath);
-    // Lists the subs of a copy of an editor's text.
-    void ScanText(std::uint64_t itemId, std::string text);
+    // Lists the subs of a copy of an editor's text. The text comes as the
+    // control holds it; the worker, not the window, turns it into bytes.
+    // Names are ASCII and every other character becomes bytes of 0x80 and
+    // above (or is one of the two-byte characters whose second byte is
+    // never a blank), so the names found are those of its Shift-JIS bytes.
+    void ScanText(std::uint64_t itemId, QString text);
 
     // Scans started and not yet delivered (or dropped).
     int Pending() const { return pending_.load(); }
