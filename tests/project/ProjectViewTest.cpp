@@ -5,6 +5,7 @@
 #include "ProjectFixture.h"
 
 #include "platform/registry/SettingsStore.h"
+#include "project/SubScanner.h"
 
 #include <QApplication>
 #include <filesystem>
@@ -292,6 +293,23 @@ TEST_F(ProjectView, AScanOfARemovedScriptLeavesTheTreeAlone)
     tree_.RemoveSelectedFile();
     ASSERT_TRUE(tree_.Scans().WaitForIdle(10000));
     EXPECT_EQ(Shape(), (Lines{"site", "Source Files", "  b.cgi", "Html Files"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProjectView, ARescanOfJapaneseTextFindsTheNamesItsShiftJisBytesDeclare)
+{
+    Open(MakeProject({{"j.cgi", ""}}));
+    const std::string text =
+        J("# 日本語のコメント sub not_this\nsub ab日本cd {}\nｱsub no {}\n\tsub ソース {}\nsub ok_ｶﾅ {}\n");
+    tree_.RescanSubs("j.cgi", text);
+    ASSERT_TRUE(tree_.Scans().WaitForIdle(10000));
+    std::vector<std::string> fromBytes = subscan::ScanSubs(text);
+    std::sort(fromBytes.begin(), fromBytes.end());
+    EXPECT_EQ(CProjectView::SubNames(Script("j.cgi")), fromBytes);
+    EXPECT_EQ(fromBytes, (std::vector<std::string>{"ab", "not_this", "ok_"}));
 }
 
 } // namespace
