@@ -6,6 +6,7 @@
 
 #include "app/CControlWnd.h"
 #include "app/CNameInputDlg.h"
+#include "app/settings/CSettingDlg.h"
 #include "editor/CKESTRIX_2View.h"
 #include "project/CProjectView.h"
 
@@ -132,6 +133,22 @@ TEST_F(ProjectFlow, AProjectThatCannotBeSavedOnExitKeepsTheProgramOpen)
     Frame().close();
     EXPECT_FALSE(Frame().isVisible());
     EXPECT_EQ(ui.Boxes().size(), 3u) << "No closes without asking again at the end";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProjectFlow, SettingsOkMakesTheTreeReadTheHtmlEditorAgain)
+{
+    EXPECT_EQ(Tree().HtmlEditorPath(), "");
+    ui.AnswerBox(IDOK);
+    WhenDialog<CSettingDlg>([](CSettingDlg& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("1020"))->setText("/usr/bin/htmled");
+        Press(dialog, IDOK);
+    });
+    Frame().SendCommand(32781);
+    EXPECT_EQ(Tree().HtmlEditorPath(), "/usr/bin/htmled");
 }
 
 } // namespace
