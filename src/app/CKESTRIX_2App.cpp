@@ -14,6 +14,9 @@
 #include "platform/text/Sjis.h"
 #include "platform/ui/UiService.h"
 #include "project/CProjectView.h"
+#include "run/CDebugScreen.h"
+#include "run/CSyntaxCheck.h"
+#include "run/CWebServerRun.h"
 
 #include <QCoreApplication>
 #include <QIcon>
@@ -45,8 +48,11 @@ std::string CreateFailureText(int error)
 } // namespace
 
 CKESTRIX_2App::CKESTRIX_2App()
-    : hooks_(*controlWnd_.ProjectView()), context_{colorizer_, hooks_}, recentFiles_(cmd::kRecentFileCount),
-      projectBridge_(*this, *controlWnd_.ProjectView())
+    : hooks_(debugBar_, *controlWnd_.ProjectView()), context_{colorizer_, hooks_},
+      recentFiles_(cmd::kRecentFileCount), projectBridge_(*this, *controlWnd_.ProjectView()),
+      consoleReader_([this] { debugBar_.DebugScreen()->LoadPerlPath(); }),
+      checkReader_([this] { debugBar_.SyntaxCheck()->LoadPerlPath(); }),
+      webServerRun_(std::make_unique<CWebServerRun>())
 {
     controlWnd_.ProjectView()->SetHost(&projectBridge_);
 }
@@ -80,6 +86,11 @@ bool CKESTRIX_2App::InitInstance()
     });
 
     recentFiles_.ReadList();
+    // The parts of script execution read their settings once the settings
+    // file has been looked at.
+    debugBar_.SyntaxCheck()->LoadPerlPath();
+    debugBar_.DebugScreen()->LoadPerlPath();
+    webServerRun_->LoadSettings();
 
     docTemplate_ = std::make_unique<CMultiDocTemplate>(
         CMenuResources::kDocumentMenu, CMenuResources::DocumentString(),
@@ -91,6 +102,11 @@ bool CKESTRIX_2App::InitInstance()
         },
         [this](CDocument*, CMDIChildWnd*) -> CView* { return new CKESTRIX_2View(context_); });
     docTemplate_->onFileOpened = [this](const std::string& path) { AddToRecentFileList(path); };
+    // A double-click on a message of the check opens its script as the
+    // open command does.
+    debugBar_.SyntaxCheck()->openDocument = [this](const std::string& path) {
+        return docTemplate_->OpenDocumentFile(path);
+    };
 
     mainFrame_ = std::make_unique<CMainFrame>(*this);
     mainFrame_->setWindowIcon(QIcon(CIconPainter::ProgramIcon()));
@@ -125,8 +141,18 @@ void CKESTRIX_2App::SetSettingsReaders(SettingsReader* ftpBrowser, SettingsReade
                                        SettingsReader* syntaxCheck)
 {
     ftpBrowser_ = ftpBrowser ? ftpBrowser : &noReader_;
-    debugConsole_ = debugConsole ? debugConsole : &noReader_;
-    syntaxCheck_ = syntaxCheck ? syntaxCheck : &noReader_;
+    debugConsole_ = debugConsole ? debugConsole : &consoleReader_;
+    syntaxCheck_ = syntaxCheck ? syntaxCheck : &checkReader_;
+}
+
+void CKESTRIX_2App::ExecuteFile(const std::string& folder, const std::string& file)
+{
+    debugBar_.ExecuteFile(folder, file);
+}
+
+void CKESTRIX_2App::RunOnWebServer(const std::string& folder, const std::string& file)
+{
+    webServerRun_->RunOnWebServer(folder, file);
 }
 
 void CKESTRIX_2App::AddToRecentFileList(const std::string& path)
@@ -276,6 +302,7 @@ void CKESTRIX_2App::OnSettings()
     // Each part that keeps a copy of the settings reads them again.
     ftpBrowser_->ReloadSettings();
     project_->ReloadAppSettings();
+    webServerRun_->LoadSettings();
     debugConsole_->ReloadSettings();
     syntaxCheck_->ReloadSettings();
     colorizer_.SetTipSwitch(dialog.TipsChecked());

@@ -100,7 +100,12 @@ void CProjectBridge::CloseEditorWindows()
 
 void CProjectBridge::ExecuteFile(const std::string& folder, const std::string& file)
 {
-    app_.Hooks().ExecuteFile(folder, file);
+    app_.ExecuteFile(folder, file);
+}
+
+void CProjectBridge::RunOnWebServer(const std::string& folder, const std::string& file)
+{
+    app_.RunOnWebServer(folder, file);
 }
 
 void CProjectBridge::BuildDialog(QWidget* dialog, UINT id, const std::map<int, ControlMaker>& makers)
@@ -109,20 +114,4 @@ void CProjectBridge::BuildDialog(QWidget* dialog, UINT id, const std::map<int, C
     for (const auto& [control, maker] : makers)
         builder.Use(control, maker);
     builder.Build(dialog);
-}
-
-void CProjectEditorHooks::RemoveSubs(const std::string& frameTitle, const std::string& text)
-{
-    tree_.RemoveSubsInText(frameTitle, text);
-}
-
-void CProjectEditorHooks::AddSubs(const std::string& frameTitle, const std::string& text)
-{
-    tree_.AddSubsFromText(frameTitle, text);
-}
-
-void CProjectEditorHooks::RescanSubs(CKESTRIX_2View* view, const std::string& frameTitle)
-{
-    if (view)
-        tree_.RescanText(frameTitle, view->toPlainText());
 }

@@ -1,6 +1,6 @@
 #include "project/CProjectData.h"
 
-#include "editor/CSafeFileWriter.h"
+#include "platform/file/AtomicFileWriter.h"
 #include "platform/text/Sjis.h"
 #include "platform/ui/UiService.h"
 #include "project/ProjectFile.h"
@@ -55,8 +55,7 @@ bool CProjectData::Save(const std::string& path)
     entries.reserve(entries_.size());
     for (const auto& entry : entries_)
         entries.push_back(entry.get());
-    std::string error;
-    if (!CSafeFileWriter::Write(target, project_file::Encode(entries), error)) {
+    if (AtomicFileWriter::Write(target, project_file::Encode(entries), {}) != 0) {
         ShowError("ファイルの書き込みに失敗しました");
         return false;
     }
