@@ -50,33 +50,49 @@ void CSubScanWorkers::NewGeneration()
 
 void CSubScanWorkers::ScanFile(std::uint64_t itemId, std::string localPath)
 {
-    const ScanTicket ticket{generation_.load(), itemId};
-    ++pending_;
-    pool_.start([this, ticket, path = std::move(localPath)] {
-        ScanResult result{ScanKind::File, ticket, true, {}};
-        if (ticket.generation == generation_.load()) {
-            std::string text;
-            if (ReadWholeFile(path, text))
-                result.names = subscan::ScanSubs(text);
-            else
-                result.opened = false;
-        }
-        Post(std::move(result));
-    });
+    Start(Job{ScanKind::File, {generation_.load(), itemId}, std::move(localPath), {}});
 }
 
 void CSubScanWorkers::ScanText(std::uint64_t itemId, QString text)
 {
-    const ScanTicket ticket{generation_.load(), itemId};
+    Start(Job{ScanKind::Text, {generation_.load(), itemId}, {}, std::move(text)});
+}
+
+void CSubScanWorkers::Start(Job job)
+{
     ++pending_;
-    pool_.start([this, ticket, text = std::move(text)] {
-        ScanResult result{ScanKind::Text, ticket, true, {}};
-        if (ticket.generation == generation_.load()) {
-            const QByteArray bytes = text.toUtf8();
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    pool_.start([this] { RunNextJob(); });
+}
+
+void CSubScanWorkers::RunNextJob()
+{
+    Job job;
+    {
+        std::lock_guard lock(mutex_);
+        if (jobs_.empty())
+            return;
+        job = std::move(jobs_.front());
+        jobs_.pop_front();
+    }
+    ScanResult result{job.kind, job.ticket, true, {}};
+    // A scan of a project closed meanwhile only reports back, unread.
+    if (job.ticket.generation == generation_.load()) {
+        if (job.kind == ScanKind::File) {
+            std::string text;
+            if (ReadWholeFile(job.path, text))
+                result.names = subscan::ScanSubs(text);
+            else
+                result.opened = false;
+        } else {
+            const QByteArray bytes = job.text.toUtf8();
             result.names = subscan::ScanSubs(std::string_view(bytes.constData(), std::size_t(bytes.size())));
         }
-        Post(std::move(result));
-    });
+    }
+    Post(std::move(result));
 }
 
 void CSubScanWorkers::Post(ScanResult result)

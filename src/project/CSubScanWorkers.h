@@ -68,6 +68,17 @@ public:
     bool WaitForIdle(int timeoutMs);
 
 private:
+    // One scan waiting for a thread. The jobs and the results pass between
+    // the threads under this object's own lock, never inside the pool's
+    // tasks, which only say "run the next job".
+    struct Job {
+        ScanKind kind = ScanKind::File;
+        ScanTicket ticket;
+        std::string path; // a file scan's script
+        QString text;     // a text scan's text
+    };
+    void Start(Job job);
+    void RunNextJob();
     void Post(ScanResult result);
     void Drain();
 
@@ -75,6 +86,7 @@ private:
     std::atomic<std::uint64_t> generation_{1};
     std::atomic<int> pending_{0};
     std::mutex mutex_;
+    std::deque<Job> jobs_;           // guarded by mutex_
     std::deque<ScanResult> results_; // guarded by mutex_
     bool drainScheduled_ = false;    // guarded by mutex_
 };
