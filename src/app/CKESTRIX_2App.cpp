@@ -15,6 +15,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/text/Sjis.h"
 #include "platform/ui/UiService.h"
+#include "project/CProjectView.h"
 #include "run/CDebugScreen.h"
 #include "run/CSyntaxCheck.h"
 #include "run/CWebServerRun.h"
@@ -49,7 +50,8 @@ std::string CreateFailureText(int error)
 } // namespace
 
 CKESTRIX_2App::CKESTRIX_2App()
-    : context_{colorizer_, hooks_}, recentFiles_(cmd::kRecentFileCount),
+    : hooks_(debugBar_, *controlWnd_.ProjectView()), context_{colorizer_, hooks_},
+      recentFiles_(cmd::kRecentFileCount), projectBridge_(*this, *controlWnd_.ProjectView()),
       consoleReader_([this] { debugBar_.DebugScreen()->LoadPerlPath(); }),
       checkReader_([this] { debugBar_.SyntaxCheck()->LoadPerlPath(); }),
       webServerRun_(std::make_unique<CWebServerRun>()),
@@ -57,6 +59,7 @@ CKESTRIX_2App::CKESTRIX_2App()
 {
     controlWnd_.FtpView()->SetHooks(ftpWiring_.get());
     ftpBrowser_ = ftpWiring_.get();
+    controlWnd_.ProjectView()->SetHost(&projectBridge_);
 }
 
 CKESTRIX_2App::~CKESTRIX_2App()
@@ -120,6 +123,8 @@ bool CKESTRIX_2App::InitInstance()
         help_.SetOwner(nullptr);
         return false;
     }
+    // The bars' windows stand now: the project tree reads its settings.
+    controlWnd_.ProjectView()->LoadAppSettings();
     // The command line is not used: the program always starts empty.
     mainFrame_->show();
     return true;
@@ -136,7 +141,7 @@ void CKESTRIX_2App::DestroyFrame()
 
 void CKESTRIX_2App::SetProjectHost(ProjectHost* host)
 {
-    project_ = host ? host : &noProject_;
+    project_ = host ? host : &projectBridge_;
 }
 
 void CKESTRIX_2App::SetSettingsReaders(SettingsReader* ftpBrowser, SettingsReader* debugConsole,
