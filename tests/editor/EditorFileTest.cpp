@@ -317,6 +317,21 @@ TEST_F(EditorFile, AnEucOrJisFileOpensConvertedAndIsSavedAsShiftJis)
     EXPECT_EQ(Text(ViewOf(jis)), "print \"日本語のテキスト\"; # 表示\nexit;");
 }
 
+TEST_F(EditorFile, EveryLineOfAnEucFileIsReadAsEucEvenALineOfHalfWidthKatakanaAlone)
+{
+    // Alone, the second line's bytes would read as Shift-JIS kanji; the file
+    // as a whole is EUC-JP, and so is each of its lines.
+    const std::string text = J("# 日本語のスクリプト\nprint \"ﾊﾝｶｸｶﾅ ｿﾌﾄ {ｶﾅ}\";\nexit;\n");
+    const std::string euc = NkfConvertText(text, NkfCode::Euc);
+    ASSERT_EQ(NkfDetect(euc), NkfInput::Euc);
+    ui_.AnswerBox(IDOK);
+    CKESTRIX_2Doc* doc = OpenBytes("kana-euc.cgi", euc);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(Text(ViewOf(doc)), "# 日本語のスクリプト\nprint \"ﾊﾝｶｸｶﾅ ｿﾌﾄ {ｶﾅ}\";\nexit;");
+    EXPECT_TRUE(doc->DoFileSave());
+    EXPECT_EQ(ReadFileBytes(dir_.file("kana-euc.cgi")), text);
+}
+
 TEST_F(EditorFile, BinaryAndOversizedFilesAreRefused)
 {
     ui_.AnswerBox(IDOK);
