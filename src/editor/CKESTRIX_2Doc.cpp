@@ -313,6 +313,17 @@ std::string CKESTRIX_2Doc::PlainText() const
     return out;
 }
 
+bool CKESTRIX_2Doc::RefuseDamagedTarget(const std::string& target) const
+{
+    if (damagedPath_.empty() || !SameFile(target, damagedPath_))
+        return false;
+    MessageBox(View(),
+               J("このファイルは Shift-JIS として正しくない文字を含んでいるため、上書き保存できません。"
+                 "別の名前で保存してください。"),
+               J("通知"), MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}
+
 bool CKESTRIX_2Doc::OnSaveDocument(const std::string& path)
 {
     CKESTRIX_2View* view = View();
@@ -323,13 +334,8 @@ bool CKESTRIX_2Doc::OnSaveDocument(const std::string& path)
         target = GetPathName();
     if (target.empty())
         return false;
-    if (!damagedPath_.empty() && SameFile(target, damagedPath_)) {
-        MessageBox(view,
-                   J("このファイルは Shift-JIS として正しくない文字を含んでいるため、上書き保存できません。"
-                     "別の名前で保存してください。"),
-                   J("通知"), MB_OK | MB_ICONEXCLAMATION);
+    if (RefuseDamagedTarget(target))
         return false;
-    }
     if (!Write(target, rtf_ ? view->StreamOut(StreamFormat::Rtf) : PlainText()))
         return false;
     if (!rtf_)
@@ -347,6 +353,8 @@ bool CKESTRIX_2Doc::SaveConverted(int kind, const std::string& path)
 {
     CKESTRIX_2View* view = View();
     if (!view || path.empty())
+        return false;
+    if (RefuseDamagedTarget(path))
         return false;
     // The converter's options by code: NkfCode's order, which is also kind's.
     static constexpr const char* kOptions[] = {"s", "j", "e"};

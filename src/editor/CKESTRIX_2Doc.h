@@ -42,6 +42,10 @@ private:
     // The script's text as a plain file: the control's lines joined by the
     // document's line break, with the final break when the file had one.
     std::string PlainText() const;
+    // A file opened read-only because it is not valid Shift-JIS is written
+    // over by no save of any kind: tells the user and returns true when the
+    // target is that file.
+    bool RefuseDamagedTarget(const std::string& target) const;
     // Reads the line breaks of a file's bytes.
     void TakeLineBreaks(std::string_view bytes);
     // Tells the user why a file cannot be opened; always false.

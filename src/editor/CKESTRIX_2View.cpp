@@ -5,11 +5,11 @@
 #include "editor/CKESTRIX_2Doc.h"
 #include "editor/CSyntaxColorizer.h"
 #include "platform/docview/CDocument.h"
-#include "platform/ui/CFaceSubstitution.h"
 #include "platform/docview/CMDIChildWnd.h"
-#include "platform/resources/ProgramResources.h"
 #include "platform/registry/SettingsStore.h"
+#include "platform/resources/ProgramResources.h"
 #include "platform/text/Sjis.h"
+#include "platform/ui/CFaceSubstitution.h"
 #include "platform/ui/UiService.h"
 
 #include <QClipboard>
@@ -23,6 +23,7 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -616,6 +617,9 @@ void CKESTRIX_2View::OnConvertedSave(int kind)
     request.defaultExtension = ".cgi";
     request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
     request.initialName = CutToBytes(FrameTitle(), kMaxInitialName);
+    // The copy is usually wanted beside the script.
+    if (!document->GetPathName().empty())
+        request.initialFolder = std::filesystem::path(document->GetPathName()).parent_path().string();
     const std::optional<std::string> chosen = UiService::Current().FileDialog(request);
     if (!chosen)
         return;

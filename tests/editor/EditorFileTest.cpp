@@ -234,6 +234,7 @@ TEST_F(EditorFile, ConvertedCopiesMatchTheNkfCommand)
         EXPECT_EQ(request.defaultExtension, ".cgi");
         EXPECT_EQ(request.flags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR);
         EXPECT_EQ(U(request.initialName), "conv.cgi");
+        EXPECT_EQ(request.initialFolder, dir_.path());
         const std::string expected = CommandOutput(std::string("nkf ") + c.nkf + " '" + sjis + "'");
         ASSERT_FALSE(expected.empty());
         EXPECT_EQ(ReadFileBytes(target + ".cgi"), expected) << c.title;
@@ -386,6 +387,14 @@ TEST_F(EditorFile, AFileWithBrokenShiftJisOpensReadOnlyAndIsNeverOverwritten)
     EXPECT_FALSE(doc->DoFileSave());
     EXPECT_NE(LastBox().find("上書き保存できません"), std::string::npos) << LastBox();
     EXPECT_EQ(ReadFileBytes(dir_.file("broken.cgi")), bytes);
+    // Nor do the converted saves write over it, whatever their code.
+    for (UINT command : {32784u, 32786u, 32787u}) {
+        ui_.AnswerFile(dir_.file("broken.cgi"));
+        ui_.AnswerBox(IDOK);
+        view->OnCommand(command);
+        EXPECT_NE(LastBox().find("上書き保存できません"), std::string::npos) << command << LastBox();
+        EXPECT_EQ(ReadFileBytes(dir_.file("broken.cgi")), bytes) << command;
+    }
     // Saved under another name it holds what is shown, and may be edited.
     EXPECT_TRUE(doc->DoSave(dir_.file("fixed.cgi")));
     EXPECT_EQ(ReadFileBytes(dir_.file("fixed.cgi")), J("print \"?日本\";\n"));
