@@ -228,6 +228,7 @@ bool CKESTRIX_2Doc::OnOpenDocument(const std::string& path)
         }
         ForgetFile();
         rtf_ = true;
+        storedPath_ = path;
         return CDocument::OnOpenDocument(path);
     }
 
@@ -338,8 +339,7 @@ bool CKESTRIX_2Doc::OnSaveDocument(const std::string& path)
         return false;
     if (!Write(target, rtf_ ? view->StreamOut(StreamFormat::Rtf) : PlainText()))
         return false;
-    if (!rtf_)
-        storedPath_ = target;
+    storedPath_ = target;
     if (!damagedPath_.empty()) {
         // The new file holds exactly what is shown: it may be edited.
         damagedPath_.clear();

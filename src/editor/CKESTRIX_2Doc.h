@@ -25,8 +25,8 @@ public:
 
     // True when the document was read (and is saved) as RTF.
     bool IsRtf() const { return rtf_; }
-    // The path of a plain-text file as it was opened, or as it was last
-    // saved (empty for RTF and for a new script not saved yet).
+    // The path of the file as it was opened, or as it was last saved (empty
+    // for a new script not saved yet): the file the syntax check reads.
     const std::string& StoredPath() const { return storedPath_; }
 
     // Writes a copy of the whole script converted to Shift-JIS (0), JIS (1)

@@ -212,8 +212,8 @@ TEST_F(MainFrameTest, Menu129ComesWithTheFirstDocumentAndGoesWithTheLast)
     EXPECT_FALSE(Frame().MenuBar(128)->isVisible());
 
     EXPECT_EQ(PopupTitles(bar), Lines({"ファイル(&F)", "編集(&E)", "表示(&V)", "ｳｨﾝﾄﾞｳ(&W)", "ﾍﾙﾌﾟ(&H)"}));
-    EXPECT_EQ(Describe(Popup(bar, 0)), Lines({"57600 新規作成",
-                                              "57601 開く",
+    EXPECT_EQ(Describe(Popup(bar, 0)), Lines({"57600 新規作成(&N)\tCtrl+N",
+                                              "57601 開く(&O)...\tCtrl+O",
                                               "57602 閉じる(&C)",
                                               "57603 上書き保存(&S)\tCtrl+S",
                                               "57604 名前を付けて保存(&A)...",

@@ -180,7 +180,7 @@ TEST_F(EditorFile, AnRtfFileIsSavedAsRtf)
     ASSERT_NE(doc, nullptr);
     CKESTRIX_2View* view = ViewOf(doc);
     EXPECT_TRUE(doc->IsRtf());
-    EXPECT_EQ(doc->StoredPath(), "");
+    EXPECT_EQ(doc->StoredPath(), dir_.file("doc.rtf"));
     const std::string text = Text(view);
     EXPECT_NE(text.find("print \"日本\";"), std::string::npos) << text;
     EXPECT_NE(text.find("# note"), std::string::npos) << text;
@@ -197,10 +197,11 @@ TEST_F(EditorFile, AnRtfFileIsSavedAsRtf)
     ASSERT_NE(again, nullptr);
     EXPECT_TRUE(again->IsRtf());
     EXPECT_EQ(Text(ViewOf(again)), edited);
-    // An RTF document has no script file to check.
-    ui_.AnswerBox(IDOK);
+    // Saved under a new name, the syntax check reads that file at once.
+    EXPECT_TRUE(again->DoSave(dir_.file("copy.rtf")));
     ViewOf(again)->RunPopupCommand(32791);
-    EXPECT_TRUE(hooks_.executed.empty());
+    ASSERT_EQ(hooks_.executed.size(), 1u);
+    EXPECT_EQ(hooks_.executed[0].text, dir_.file("copy.rtf"));
 }
 
 TEST_F(EditorFile, ConvertedCopiesMatchTheNkfCommand)
