@@ -257,8 +257,10 @@ bool CSyntaxColorizer::RecolorCaretLine(CRichEditCtrl* control, int key)
     long start = lineStart;
     if (key == 13 && line > 0) {
         // Enter split a line: unless the split line ends in a comment, it is
-        // recoloured too (its end may have been a command word).
-        const long probe = std::max(0L, lineStart - 3);
+        // recoloured too (its end may have been a command word). The caret
+        // just before the break reads the format of the line's last
+        // character (a break is one position).
+        const long probe = std::max(0L, lineStart - 1);
         control->SetSel(probe, probe);
         const CharFormat format = control->GetCharFormat();
         const bool commentColored = (format.mask & CFM_COLOR) && !(format.effects & CFE_AUTOCOLOR) &&

@@ -197,6 +197,22 @@ TEST_F(EditorFlow, EnterSplitsLinesAndRecoloursBothHalves)
     EXPECT_EQ(ColorAt(view, line3), kAuto);
 }
 
+TEST_F(EditorFlow, EnterAfterAShortCommentLeavesTheNewLineUncoloured)
+{
+    for (const char* comment : {"#ab", "#a", "# ab"}) {
+        const std::string script = std::string("x ") + comment + "\nexit;\n";
+        const auto [doc, view] = OpenScript("short.cgi", script.c_str());
+        // Enter before the comment's last character.
+        Caret(view, view->LineLength(0) - 1);
+        Key(view, Qt::Key_Return);
+        const long moved = view->LineIndex(1);
+        EXPECT_EQ(ColorAt(view, moved), kAuto) << comment;
+        EXPECT_EQ(ColorAt(view, Find(view, "#")), kComment) << comment;
+        EXPECT_EQ(ColorAt(view, Find(view, "exit")), kCommand) << comment;
+        template_->CloseAllDocuments();
+    }
+}
+
 TEST_F(EditorFlow, PastingSeveralLinesRecoloursEachAndAddsTheirSubs)
 {
     const auto [doc, view] = OpenScript("p.cgi", "print 1;\nsub old { }\nexit;\n");
@@ -255,6 +271,7 @@ TEST_F(EditorFlow, CuttingASubTellsTheProjectTreeAndUndoPutsItBack)
     EXPECT_EQ(Sel(view), std::make_pair(from + 4, from + 4));
     EXPECT_EQ(ColorAt(view, from), kCommand);
     EXPECT_TRUE(UndoEnabled(view));
+    EXPECT_EQ(view->UndoRecord().Kind(), CEditUndoRecord::kRemoval);
     // Undo puts the cut text back, the caret after it; undo again cuts it
     // again.
     EXPECT_EQ(Undo(view), "print 1;\nsub gone {\n  exit;\n}\nsub kept { }");
