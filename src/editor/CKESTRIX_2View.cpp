@@ -76,7 +76,7 @@ void SayNotFound(QWidget* owner, const std::string& what)
 } // namespace
 
 CKESTRIX_2View::CKESTRIX_2View(EditorContext& context, QWidget* parent)
-    : CRichEditCtrl(parent), context_(context), undo_(std::make_unique<CEditUndoRecord>())
+    : CRichEditCtrl(parent), context_(context), undo_(std::make_shared<CEditUndoRecord>())
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
 }
@@ -114,18 +114,37 @@ bool CKESTRIX_2View::OnCreate()
 void CKESTRIX_2View::OnInitialUpdate()
 {
     LimitText(kTextLimit);
+    printMarginTwips_ = 720;
+    // A further window on a document shows the text of its first window.
+    CDocument* document = GetDocument();
+    auto* first = document ? dynamic_cast<CKESTRIX_2View*>(document->FirstView()) : nullptr;
+    if (first && first != this) {
+        ShareDocumentOf(*first);
+        return;
+    }
     if (GetTextLength() == 0)
         SetDefaultCharFormat(editorFormat_);
-    printMarginTwips_ = 720;
     SetModify(false);
+}
+
+void CKESTRIX_2View::ShareDocumentOf(CKESTRIX_2View& first)
+{
+    ShareDocument(first);
+    setReadOnly(first.isReadOnly());
+    SetDefaultCharFormat(first.editorFormat_);
+    // The document keeps one record of its last edit, whichever window made it.
+    undo_ = first.undo_;
+    SetSel(0, 0);
 }
 
 std::string CKESTRIX_2View::FrameTitle() const
 {
-    if (CMDIChildWnd* frame = GetParentFrame())
-        return frame->GetWindowText();
+    // A document in several windows is still one script ("name", not
+    // "name:2").
     if (CDocument* document = GetDocument())
         return document->GetTitle();
+    if (CMDIChildWnd* frame = GetParentFrame())
+        return frame->GetWindowText();
     return {};
 }
 
@@ -133,6 +152,7 @@ std::string CKESTRIX_2View::FrameTitle() const
 
 void CKESTRIX_2View::keyPressEvent(QKeyEvent* event)
 {
+    undo_->Bind(this);
     // The edit shortcuts take the view's own paths, so that every edit is
     // recorded for undo and recoloured.
     struct Shortcut {
@@ -275,6 +295,7 @@ void CKESTRIX_2View::keyReleaseEvent(QKeyEvent* event)
 
 void CKESTRIX_2View::inputMethodEvent(QInputMethodEvent* event)
 {
+    undo_->Bind(this);
     const bool preedit = !event->preeditString().isEmpty();
     const QString commit = event->commitString();
     // A composition starts with its first preedit text (or with a commit
@@ -365,6 +386,7 @@ void CKESTRIX_2View::RunPopupCommand(UINT id)
 
 bool CKESTRIX_2View::OnCommand(UINT id)
 {
+    undo_->Bind(this);
     switch (id) {
     case ID_EDIT_PASTE: OnEditPaste(); return true;
     case ID_EDIT_CUT: OnEditCut(); return true;

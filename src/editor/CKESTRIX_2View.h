@@ -5,9 +5,9 @@
 
 #include "editor/CFindReplaceDialog.h"
 #include "editor/EditorHooks.h"
+#include "platform/docview/CView.h"
 #include "platform/resources/CResourceScript.h"
 #include "platform/richedit/CRichEditCtrl.h"
-#include "platform/docview/CView.h"
 
 #include <QKeySequence>
 #include <QPointer>
@@ -43,8 +43,8 @@ public:
     // The editor font read from the settings (face cp932, twips, charset).
     const CharFormat& EditorFormat() const { return editorFormat_; }
 
-    // The title of the view's frame (cp932): how the project tree knows the
-    // script. The document's title while the view has no frame.
+    // The script's title (cp932), the document's, whichever of its windows
+    // the view is in: how the project tree knows the script.
     std::string FrameTitle() const;
 
     // The edit pop-up menu, built afresh with its items' states; the caller
@@ -76,6 +76,8 @@ protected:
     COLORREF commentColor_ = 0x0000FF00;
 
 private:
+    // Shows the first window's text, colours and undo record.
+    void ShareDocumentOf(CKESTRIX_2View& first);
     void AddEditMenuItems(QMenu* menu, const std::vector<MenuItemResource>& items);
     void OnEditPaste();
     void OnEditCut();
@@ -110,7 +112,7 @@ private:
     // the word at the caret.
     void ApplyEditorFontToWord();
 
-    std::unique_ptr<CEditUndoRecord> undo_;
+    std::shared_ptr<CEditUndoRecord> undo_;
     bool imeEnded_ = false;
     bool composing_ = false;
     // Print margins in twips, set when the view is first shown.

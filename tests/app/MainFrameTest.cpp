@@ -447,6 +447,59 @@ TEST_F(MainFrameTest, NewWindowNumbersTheTitlesAndTheWindowMenuListsThem)
     EXPECT_EQ(WindowTitles(), Lines({"KESTRI1:1", "KESTRI1:2", "KESTRI1:3"}));
 }
 
+TEST_F(MainFrameTest, ASecondWindowShowsTheSameScriptAndItsLastWindowAsksAboutChanges)
+{
+    const std::string path = files_.write("two.cgi", "print 1;\n# note\n");
+    CDocument* document = OpenFile(path);
+    ASSERT_NE(document, nullptr);
+    auto* first = dynamic_cast<CKESTRIX_2View*>(ActiveView());
+    ASSERT_NE(first, nullptr);
+    QMdiSubWindow* firstWindow = Frame().MdiArea()->currentSubWindow();
+    first->SetSel(0, 0);
+    Type(first, Q("exit; "));
+    ASSERT_TRUE(document->IsModified());
+
+    Frame().SendCommand(57648);
+    auto* second = dynamic_cast<CKESTRIX_2View*>(ActiveView());
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(second, first);
+    EXPECT_EQ(second->GetDocument(), document);
+    // The same text with its colours, and the document's modified mark.
+    EXPECT_EQ(second->GetTextRange(0, -1), "exit; print 1;\r# note");
+    EXPECT_TRUE(document->IsModified());
+    second->SetSel(second->FindText(FR_DOWN, 0, -1, "#"), second->FindText(FR_DOWN, 0, -1, "#") + 1);
+    const CharFormat comment = second->GetCharFormat();
+    EXPECT_EQ(comment.color, first->CommentColor());
+    EXPECT_FALSE(comment.effects & CFE_AUTOCOLOR);
+    // What is typed in either window shows in both, coloured.
+    second->SetSel(second->GetTextLength(), second->GetTextLength());
+    QTest::keyClick(second, Qt::Key_Return);
+    Type(second, Q("print 2;"));
+    EXPECT_EQ(first->GetTextRange(0, -1), "exit; print 1;\r# note\rprint 2;");
+    first->SetSel(first->FindText(FR_DOWN, 0, -1, "print 2"), first->FindText(FR_DOWN, 0, -1, "print 2") + 1);
+    EXPECT_EQ(first->GetCharFormat().color, first->CommandColor());
+    // Undo in the first window takes back the edit made in the second.
+    Frame().MdiArea()->setActiveSubWindow(firstWindow);
+    first->OnCommand(57643);
+    EXPECT_EQ(second->GetTextRange(0, -1), "exit; print 1;\r# note\rprint 2");
+
+    // Closing the first window asks nothing; the second still holds the
+    // edits, and closing it asks about them.
+    firstWindow->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(ui.Boxes().empty());
+    ASSERT_EQ(OpenDocuments(), 1u);
+    EXPECT_EQ(second->GetTextRange(0, -1), "exit; print 1;\r# note\rprint 2");
+    EXPECT_TRUE(document->IsModified());
+    ui.AnswerBox(IDYES);
+    Frame().MdiArea()->currentSubWindow()->close();
+    QApplication::processEvents();
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_NE(ui.Boxes()[0].Utf8Text().find("two.cgi"), std::string::npos) << ui.Boxes()[0].Utf8Text();
+    EXPECT_EQ(OpenDocuments(), 0u);
+    EXPECT_EQ(ReadFileBytes(path), "exit; print 1;\n# note\nprint 2\n");
+}
+
 TEST_F(MainFrameTest, CascadeTileAndArrangeIconsPlaceTheWindows)
 {
     Frame().SendCommand(57600);

@@ -47,7 +47,38 @@ CRichEditCtrl::CRichEditCtrl(QWidget* parent) : QPlainTextEdit(parent)
     autoColor_ = p.color(QPalette::Active, QPalette::Text);
 }
 
-CRichEditCtrl::~CRichEditCtrl() = default;
+CRichEditCtrl::~CRichEditCtrl()
+{
+    if (!shared_)
+        return;
+    // Let go of the shared document before the control goes, so that the
+    // last control showing it deletes it after nothing refers to it.
+    index_.reset();
+    delete pending_;
+    pending_ = nullptr;
+    setDocument(nullptr);
+    shared_.reset();
+}
+
+void CRichEditCtrl::ShareDocument(CRichEditCtrl& other)
+{
+    if (&other == this || other.document() == document())
+        return;
+    other.ApplyAllFormats();
+    if (!other.shared_) {
+        QTextDocument* doc = other.document();
+        // The document no longer belongs to the control that made it.
+        doc->setParent(nullptr);
+        other.shared_ = std::shared_ptr<QTextDocument>(doc, [](QTextDocument* d) { delete d; });
+    }
+    index_.reset();
+    delete pending_;
+    shared_ = other.shared_;
+    setDocument(shared_.get());
+    index_ = std::make_unique<ByteIndex>(document());
+    pending_ = new PendingFormats(document(), this);
+    setFont(other.font());
+}
 
 // ---- streams ----
 

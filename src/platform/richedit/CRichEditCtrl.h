@@ -14,8 +14,8 @@
 // Text without a colour of its own shows in the default text colour (the
 // palette's Text, SetDefaultCharFormat changes it). The control keeps no undo
 // record: the editor keeps its own. Use the operations below rather than
-// QPlainTextEdit's setDocument; the position index follows the control's
-// own document.
+// QPlainTextEdit's setDocument (ShareDocument shows another control's
+// document); the position index follows the control's document.
 #pragma once
 
 #include "platform/base/WinTypes.h"
@@ -153,6 +153,12 @@ public:
     // key.
     static bool InsertsText(const QKeyEvent* event);
 
+    // Shows the other control's document from now on, as a second window on
+    // the same text: edits and formats made through either show in both,
+    // and so does the modification flag. The document lives as long as any
+    // control showing it.
+    void ShareDocument(CRichEditCtrl& other);
+
     // Maps between positions and the document's own character positions.
     int ToDocumentPosition(long pos) const;
     long FromDocumentPosition(int documentPosition) const;
@@ -174,6 +180,8 @@ private:
     QTextCharFormat FormatAt(int documentPosition) const;
     CharFormat Describe(const QTextCharFormat& format) const;
 
+    // The document, once two controls show it: the last one to go deletes it.
+    std::shared_ptr<QTextDocument> shared_;
     std::unique_ptr<ByteIndex> index_;
     PendingFormats* pending_ = nullptr;
     long limit_ = 32767;
