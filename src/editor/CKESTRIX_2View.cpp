@@ -14,6 +14,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -447,6 +448,15 @@ void CKESTRIX_2View::RecolorLines(long first, long last)
 
 void CKESTRIX_2View::ReplaceSelectionRecorded(const std::function<void()>& insert)
 {
+    if (inRecordedEdit_) {
+        insert();
+        return;
+    }
+    inRecordedEdit_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{inRecordedEdit_};
     long s = 0, e = 0;
     GetSel(s, e);
     const auto [first, last] = LineRange(s, e);
@@ -477,6 +487,42 @@ void CKESTRIX_2View::OnEditPaste()
     if (!data || !data->hasText() || data->text().isEmpty())
         return;
     ReplaceSelectionRecorded([this] { Paste(); });
+}
+
+bool CKESTRIX_2View::canInsertFromMimeData(const QMimeData* source) const
+{
+    if (source && source->hasUrls()) {
+        const QList<QUrl> urls = source->urls();
+        if (std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
+            return false;
+    }
+    return CRichEditCtrl::canInsertFromMimeData(source);
+}
+
+void CKESTRIX_2View::insertFromMimeData(const QMimeData* source)
+{
+    if (isReadOnly() || !source || !source->hasText() || source->text().isEmpty())
+        return;
+    undo_->Bind(this);
+    ReplaceSelectionRecorded([this, source] { CRichEditCtrl::insertFromMimeData(source); });
+}
+
+void CKESTRIX_2View::dropEvent(QDropEvent* event)
+{
+    // The drop goes in here rather than inside the control's own edit block,
+    // where positions are not yet up to date for the recolouring.
+    QDragLeaveEvent leave; // clears the drop caret
+    CRichEditCtrl::dragLeaveEvent(&leave);
+    const QMimeData* data = event->mimeData();
+    if (isReadOnly() || !canInsertFromMimeData(data)) {
+        event->ignore();
+        return;
+    }
+    setTextCursor(cursorForPosition(event->position().toPoint()));
+    insertFromMimeData(data);
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    setFocus();
 }
 
 void CKESTRIX_2View::OnEditCut()

@@ -69,6 +69,14 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Dropped text and the X11 selection (middle-click) paste go in as a
+    // paste does: recorded for undo, recoloured, subs rescanned. A text
+    // dragged within the window is copied to where it is dropped (a move
+    // would be two edits, more than the one-step undo holds). Dropped files
+    // are no text: the main window opens them.
+    void insertFromMimeData(const QMimeData* source) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void dropEvent(QDropEvent* event) override;
 
     EditorContext& context_;
     CharFormat editorFormat_;
@@ -113,6 +121,7 @@ private:
     void ApplyEditorFontToWord();
 
     std::shared_ptr<CEditUndoRecord> undo_;
+    bool inRecordedEdit_ = false;
     bool imeEnded_ = false;
     bool composing_ = false;
     // Print margins in twips, set when the view is first shown.

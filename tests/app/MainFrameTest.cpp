@@ -9,7 +9,9 @@
 #include "project/CProjectView.h"
 
 #include <QAction>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -498,6 +500,41 @@ TEST_F(MainFrameTest, ASecondWindowShowsTheSameScriptAndItsLastWindowAsksAboutCh
     EXPECT_NE(ui.Boxes()[0].Utf8Text().find("two.cgi"), std::string::npos) << ui.Boxes()[0].Utf8Text();
     EXPECT_EQ(OpenDocuments(), 0u);
     EXPECT_EQ(ReadFileBytes(path), "exit; print 1;\n# note\nprint 2\n");
+}
+
+TEST_F(MainFrameTest, DroppedFilesOpenAsDocumentsAndTheTitleNamesTheActiveScript)
+{
+    EXPECT_EQ(Frame().windowTitle(), Q("KESTRIX ver2.0"));
+    const std::string a = files_.write("a.cgi", "print 1;\n");
+    const std::string b = files_.write("b.pl", "print 2;\n");
+    QMimeData data;
+    data.setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString(a)), QUrl::fromLocalFile(QString::fromStdString(b))});
+    const QPoint at = Frame().rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &drop);
+    EXPECT_EQ(OpenDocuments(), 2u);
+    EXPECT_EQ(WindowTitles(), Lines({"a.cgi", "b.pl"}));
+    EXPECT_EQ(Frame().windowTitle(), Q("KESTRIX ver2.0 - b.pl"));
+    Frame().MdiArea()->setActiveSubWindow(Frame().MdiArea()->subWindowList().front());
+    EXPECT_EQ(Frame().windowTitle(), Q("KESTRIX ver2.0 - a.cgi"));
+    // Saved under a new name, the title follows.
+    ASSERT_TRUE(ActiveDocument()->DoSave(files_.file("renamed.cgi")));
+    QTest::qWait(400);
+    EXPECT_EQ(Frame().windowTitle(), Q("KESTRIX ver2.0 - renamed.cgi"));
+    Frame().SendCommand(57602);
+    Frame().SendCommand(57602);
+    EXPECT_EQ(OpenDocuments(), 0u);
+    EXPECT_EQ(Frame().windowTitle(), Q("KESTRIX ver2.0"));
+    // A drag of anything but files is not taken.
+    QMimeData text;
+    text.setText("print");
+    QDragEnterEvent textEnter(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &textEnter);
+    EXPECT_FALSE(textEnter.isAccepted());
 }
 
 TEST_F(MainFrameTest, CascadeTileAndArrangeIconsPlaceTheWindows)
