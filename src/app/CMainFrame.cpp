@@ -2,8 +2,8 @@
 
 #include "app/CControlWnd.h"
 #include "app/CDebugBar.h"
-#include "app/CKESTRIX_2App.h"
 #include "app/builders/CIconPainter.h"
+#include "app/CKESTRIX_2App.h"
 #include "app/builders/CMenuBuilder.h"
 #include "app/builders/CMenuResources.h"
 #include "editor/CSyntaxColorizer.h"

@@ -15,12 +15,14 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
 #include <algorithm>
@@ -98,6 +100,12 @@ bool CKESTRIX_2View::OnCreate()
     imeEnded_ = false;
     composing_ = false;
     undo_->Attach(this);
+    ReadFontSettings();
+    return true;
+}
+
+void CKESTRIX_2View::ReadFontSettings()
+{
     const settings::ViewFont font = settings::LoadViewFont();
     editorFormat_ = CharFormat{};
     editorFormat_.mask = CFM_FACE | CFM_SIZE | CFM_CHARSET;
@@ -109,13 +117,40 @@ bool CKESTRIX_2View::OnCreate()
     // Faces named in the settings or in the coloured stream that this
     // system lacks draw in an installed Japanese family.
     CFaceSubstitution::InstallSubstitutions(font.face);
-    return true;
+}
+
+void CKESTRIX_2View::ApplyTabWidth()
+{
+    QFont font(sjis::ToUnicode(editorFormat_.face));
+    if (editorFormat_.heightTwips > 0)
+        font.setPointSizeF(editorFormat_.heightTwips / 20.0);
+    setTabStopDistance(8 * QFontMetricsF(font, this).horizontalAdvance(QLatin1Char(' ')));
+}
+
+void CKESTRIX_2View::ReloadSettings()
+{
+    ReadFontSettings();
+    ApplyTabWidth();
+    const bool modified = GetModify();
+    long s = 0, e = 0;
+    GetSel(s, e);
+    const int scrolled = verticalScrollBar()->value();
+    CSyntaxColorizer& engine = context_.colorizer;
+    engine.SetColors(commandColor_, commentColor_);
+    engine.SetFont(editorFormat_.face, editorFormat_.heightTwips, editorFormat_.charSet);
+    SetDefaultCharFormat(editorFormat_);
+    // The whole script is coloured again in the new font and colours.
+    engine.BuildFromControl(*this);
+    SetSel(s, e);
+    verticalScrollBar()->setValue(scrolled);
+    SetModify(modified);
 }
 
 void CKESTRIX_2View::OnInitialUpdate()
 {
     LimitText(kTextLimit);
     printMarginTwips_ = 720;
+    ApplyTabWidth();
     // A further window on a document shows the text of its first window.
     CDocument* document = GetDocument();
     auto* first = document ? dynamic_cast<CKESTRIX_2View*>(document->FirstView()) : nullptr;

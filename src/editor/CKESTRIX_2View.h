@@ -38,6 +38,9 @@ public:
     bool OnUpdateCommand(CCmdUI& ui) override;
 
     CEditUndoRecord& UndoRecord();
+    // Reads the font and colour settings again and shows the script in
+    // them; the text, the selection and the modified mark stay as they are.
+    void ReloadSettings();
     COLORREF CommandColor() const { return commandColor_; }
     COLORREF CommentColor() const { return commentColor_; }
     // The editor font read from the settings (face cp932, twips, charset).
@@ -84,6 +87,10 @@ protected:
     COLORREF commentColor_ = 0x0000FF00;
 
 private:
+    // Reads the editor font and colours from the settings.
+    void ReadFontSettings();
+    // A tab is 8 columns of the editor font's half-width character.
+    void ApplyTabWidth();
     // Shows the first window's text, colours and undo record.
     void ShareDocumentOf(CKESTRIX_2View& first);
     void AddEditMenuItems(QMenu* menu, const std::vector<MenuItemResource>& items);
