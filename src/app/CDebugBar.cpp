@@ -12,4 +12,5 @@ CDebugBar::CDebugBar(QWidget* parent)
     Tabs()->addTab(syntaxCheck_, QStringLiteral("SyntaxCheck"));
     Tabs()->addTab(debugScreen_, QStringLiteral("DebugScreen"));
     Tabs()->setCurrentIndex(kSyntaxCheckTab);
+    setAllowedAreas(Qt::BottomDockWidgetArea);
 }

@@ -93,6 +93,10 @@ TEST_F(MainFrameTest, StartsCentredWithTitleToolbarAndBothBarsButNoStatusBar)
     EXPECT_NEAR(workspace.width(), 320, 8);
     EXPECT_NEAR(output.height(), 150, 8);
     EXPECT_EQ(output.windowTitle(), QStringLiteral("Debug Window"));
+    // The workspace has no title; each bar docks on its own side only.
+    EXPECT_EQ(workspace.windowTitle(), QString());
+    EXPECT_EQ(workspace.allowedAreas(), Qt::LeftDockWidgetArea);
+    EXPECT_EQ(output.allowedAreas(), Qt::BottomDockWidgetArea);
 }
 
 TEST_F(MainFrameTest, BarsShowTheirTabsAndSelectOnlyExistingOnes)
