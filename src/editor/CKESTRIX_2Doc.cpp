@@ -161,6 +161,7 @@ void CKESTRIX_2Doc::TakeLineBreaks(std::string_view bytes)
                 first = "\n";
         }
     }
+    mixedBreaks_ = (crlf > 0) + (lf > 0) + (cr > 0) > 1;
     const std::size_t most = std::max({crlf, lf, cr});
     auto count = [&](const std::string& b) { return b == "\r\n" ? crlf : b == "\n" ? lf : cr; };
     if (first.empty())
@@ -178,6 +179,7 @@ void CKESTRIX_2Doc::ForgetFile()
     damagedPath_.clear();
     lineBreak_ = "\n";
     finalBreak_ = false;
+    mixedBreaks_ = false;
 }
 
 bool CKESTRIX_2Doc::Write(const std::string& path, std::string_view bytes) const
@@ -288,6 +290,15 @@ bool CKESTRIX_2Doc::OnOpenDocument(const std::string& path)
                    J("このファイルには、同じ文字に二つのコードがある文字 (NEC 選定 IBM 拡張文字など) "
                      "が含まれています。"
                      "保存すると、それらの文字は標準のコードで書き込まれます。"),
+                   J("通知"), MB_OK | MB_ICONINFORMATION);
+    }
+    if (mixedBreaks_) {
+        // The control holds plain line breaks: which break each line had is
+        // not kept, and the user is told before saving can change it.
+        const char* name = lineBreak_ == "\r\n" ? "CR+LF" : lineBreak_ == "\r" ? "CR" : "LF";
+        MessageBox(view,
+                   J("このファイルには異なる改行コードが混在しています。保存すると、すべての改行が ") + name +
+                       J(" に統一されます。"),
                    J("通知"), MB_OK | MB_ICONINFORMATION);
     }
     return CDocument::OnOpenDocument(path);

@@ -60,7 +60,8 @@ private:
     bool rtf_ = false;
     std::string storedPath_;
     std::string lineBreak_ = "\n";
-    bool finalBreak_ = false; // the last line ends with a line break
+    bool finalBreak_ = false;  // the last line ends with a line break
+    bool mixedBreaks_ = false; // the file's lines end in more than one kind of break
     // A file that held bytes Shift-JIS does not define is shown read-only
     // and never written over: its path.
     std::string damagedPath_;

@@ -77,13 +77,24 @@ TEST_F(EditorFile, AnEditedScriptKeepsItsLineBreaks)
     EXPECT_TRUE(lf->DoFileSave());
     EXPECT_EQ(ReadFileBytes(dir_.file("lf.cgi")), "a\n\nb");
 
-    // A mixed file is saved with the break most of its lines use.
+    // A mixed file is saved with the break most of its lines use, and the
+    // user is told so on opening it.
+    ui_.AnswerBox(IDOK);
     CKESTRIX_2Doc* mixed = OpenBytes("mixed.cgi", "a\r\nb\nc\nd\r\ne\n");
     EXPECT_EQ(mixed->LineBreak(), "\n");
+    EXPECT_EQ(
+        LastBox(),
+        "このファイルには異なる改行コードが混在しています。保存すると、すべての改行が LF に統一されます。");
+    ui_.AnswerBox(IDOK);
+    OpenBytes("mostly-crlf.cgi", "a\r\nb\r\nc\n");
+    EXPECT_NE(LastBox().find("すべての改行が CR+LF に統一されます"), std::string::npos) << LastBox();
+    const std::size_t boxes = ui_.Boxes().size();
     EXPECT_TRUE(mixed->DoFileSave());
     EXPECT_EQ(ReadFileBytes(dir_.file("mixed.cgi")), "a\nb\nc\nd\ne\n");
-    // Old Macintosh files keep their CRs.
+    // Old Macintosh files keep their CRs; a file of one kind of break is
+    // opened without a word.
     EXPECT_EQ(RoundTrip("mac.cgi", "a\rb\r"), "a\rb\r");
+    EXPECT_EQ(ui_.Boxes().size(), boxes);
 }
 
 TEST_F(EditorFile, ANewScriptIsSavedWithLineFeeds)
