@@ -2,8 +2,9 @@
 
 #include "editor/CKESTRIX_2View.h"
 #include "editor/CLineReader.h"
-#include "editor/CSafeFileWriter.h"
 #include "editor/CSyntaxColorizer.h"
+#include "platform/file/AtomicFileWriter.h"
+#include "platform/file/FileErrorText.h"
 #include "platform/richedit/ByteIndex.h"
 #include "platform/text/Nkf.h"
 #include "platform/text/Sjis.h"
@@ -184,11 +185,13 @@ void CKESTRIX_2Doc::ForgetFile()
 
 bool CKESTRIX_2Doc::Write(const std::string& path, std::string_view bytes) const
 {
-    std::string error;
-    if (CSafeFileWriter::Write(path, bytes, error))
+    // A unique temporary file beside the script; a link keeps pointing at the
+    // script it names, and the script keeps its permissions and owner.
+    const int error = AtomicFileWriter::Write(path, bytes, AtomicFileWriter::Options{});
+    if (error == 0)
         return true;
-    MessageBox(View(), Shown(path) + "\n" + J("に保存できませんでした。") + "\n" + error, "Error",
-               MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(View(), Shown(path) + "\n" + J("に保存できませんでした。") + "\n" + FileErrorText::Of(error),
+               "Error", MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 
@@ -211,8 +214,8 @@ bool CKESTRIX_2Doc::OnOpenDocument(const std::string& path)
     std::string bytes;
     int error = 0;
     if (!ReadWholeFile(path, bytes, error)) {
-        MessageBox(view, Shown(path) + "\n" + J("を開けません。") + "\n" + CSafeFileWriter::ErrorText(error),
-                   "Error", MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(view, Shown(path) + "\n" + J("を開けません。") + "\n" + FileErrorText::Of(error), "Error",
+                   MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     if (bytes.find('\0') != std::string::npos)

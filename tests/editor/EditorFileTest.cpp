@@ -3,10 +3,13 @@
 // breaks for an edited one, RTF for RTF, copies in other kanji codes that
 // match the nkf command's, and a failed save that leaves the old file alone.
 #include "EditorFixture.h"
+#include "RecordingFileCalls.h"
 
 #include "platform/text/Nkf.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <iterator>
 #include <sys/stat.h>
 
 using namespace editortest;
@@ -180,6 +183,37 @@ TEST_F(EditorFile, AFailedSaveKeepsTheOldFileAndTheModifiedMark)
     EXPECT_TRUE(doc->DoSave(dir_.file("other.cgi")));
     EXPECT_FALSE(doc->IsModified());
     EXPECT_EQ(ReadFileBytes(dir_.file("other.cgi")), J("# print \"元\";\n"));
+}
+
+// Saving flushes the script to the disk before it replaces the old one, and
+// flushes the rename with the folder; a save whose flush fails says so and
+// keeps both the old file and the modified mark.
+TEST_F(EditorFile, SavingFlushesTheScriptBeforeItReplacesTheOldOne)
+{
+    CKESTRIX_2Doc* doc = OpenBytes("flush.cgi", J("print 1;\n"));
+    ASSERT_NE(doc, nullptr);
+    Type(ViewOf(doc), "#");
+    {
+        RecordingFileCalls calls;
+        EXPECT_TRUE(doc->DoFileSave());
+        EXPECT_EQ(calls.ReplaceSteps(dir_.file("flush.cgi")),
+                  (std::vector<std::string>{"write", "fsync", "rename", "fsync folder"}));
+    }
+    EXPECT_EQ(ReadFileBytes(dir_.file("flush.cgi")), "#print 1;\n");
+
+    Type(ViewOf(doc), "#");
+    {
+        RecordingFileCalls calls;
+        calls.FailNext("fsync", EIO);
+        ui_.AnswerBox(IDOK);
+        EXPECT_FALSE(doc->DoFileSave());
+    }
+    EXPECT_NE(LastBox().find("に保存できませんでした。"), std::string::npos) << LastBox();
+    EXPECT_NE(LastBox().find("書き込みに失敗しました。"), std::string::npos) << LastBox();
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(ReadFileBytes(dir_.file("flush.cgi")), "#print 1;\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1)
+        << "no temporary file is left";
 }
 
 TEST_F(EditorFile, AnRtfFileIsSavedAsRtf)

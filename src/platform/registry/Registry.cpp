@@ -80,7 +80,7 @@ void Append(RegistryHive::KeyPath& path, const char* subKey)
 {
     if (!subKey)
         return;
-    for (auto& name : RegistryHive::SplitPath(subKey))
+    for (auto& name : RegistryKey::SplitPath(subKey))
         path.push_back(std::move(name));
 }
 

@@ -145,7 +145,7 @@ public:
     const std::map<UINT, std::string>& Strings() const { return strings_; }
 
 private:
-    class Reader;
+    friend class CResourceScriptReader;
 
     std::map<UINT, MenuResource> menus_;
     std::map<UINT, std::vector<AcceleratorResource>> accelerators_;

@@ -1,7 +1,7 @@
 #include "platform/rtf/RtfWriter.h"
 
-#include "platform/text/HexDigit.h"
 #include "platform/rtf/RtfReader.h"
+#include "platform/text/HexDigit.h"
 #include "platform/text/Sjis.h"
 
 #include <QString>

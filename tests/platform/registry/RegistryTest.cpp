@@ -1,7 +1,9 @@
 #include "platform/registry/Registry.h"
+#include "platform/registry/RegistryExport.h"
 #include "platform/registry/RegistryHive.h"
 #include "platform/text/Sjis.h"
 
+#include "RecordingFileCalls.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -641,6 +643,31 @@ TEST_F(RegistryTest, FailedWriteLeavesFileAndValuesAsTheyWere)
     EXPECT_TRUE(Messages().empty());
 }
 
+// A change reaches the disk before it replaces the hive, and the rename is
+// flushed with the folder; a flush that fails keeps the old file and the old
+// values.
+TEST_F(RegistryTest, EveryChangeIsFlushedBeforeItReplacesTheHive)
+{
+    HKEY key = Create("software\\KESTRIX\\FONTSETTING");
+    ASSERT_NE(key, nullptr);
+    {
+        RecordingFileCalls calls;
+        ASSERT_EQ(Set(key, "EDIT_Size", REG_DWORD, Bytes({12, 0, 0, 0})), ERROR_SUCCESS);
+        EXPECT_EQ(calls.ReplaceSteps(Hive()),
+                  (std::vector<std::string>{"write", "fsync", "rename", "fsync folder"}));
+    }
+    const std::string before = ReadFileBytes(Hive());
+    {
+        RecordingFileCalls calls;
+        calls.FailNext("fsync", EIO);
+        EXPECT_EQ(Set(key, "EDIT_Size", REG_DWORD, Bytes({14, 0, 0, 0})), ERROR_CANTWRITE);
+        EXPECT_EQ(calls.ReplaceSteps(Hive()), std::vector<std::string>{}) << "nothing was renamed";
+    }
+    EXPECT_EQ(ReadFileBytes(Hive()), before);
+    EXPECT_EQ(Get(key, "EDIT_Size"), std::pair(REG_DWORD, Bytes({12, 0, 0, 0})));
+    EXPECT_FALSE(Exists(Hive() + ".tmp"));
+}
+
 TEST_F(RegistryTest, FolderThatIsAFileFailsTheWrite)
 {
     TempDir other("kestrix-registry-file");
@@ -852,22 +879,22 @@ TEST(RegistryHiveTest, EveryNameSurvivesTheFile)
         {"code that converts back to another code", Bytes({0xED, 0x40}) + "z", "%ED%40z"},
         {"brackets", "]a[", "]a["},
     };
-    RegistryHive::Key root;
+    RegistryKey root;
     for (const Row& row : rows) {
-        RegistryHive::Key key{row.bytes, {}, {}};
+        RegistryKey key{row.bytes, {}, {}};
         key.values.push_back({row.bytes, REG_SZ, WithNul(row.bytes)});
         key.values.push_back({"q\"u\\ote" + row.bytes, REG_NONE, "\x01"});
         root.children.push_back(key);
     }
     root.values.push_back({"", REG_SZ, WithNul("root default")});
-    const std::string text = RegistryHive::Serialise(root);
+    const std::string text = RegistryExport::Serialise(root);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_NE(text.find("[HKEY_CURRENT_USER\\" + row.written + "]\n\"" + row.written + "\"="),
                   std::string::npos)
             << text;
     }
-    auto parsed = RegistryHive::Parse(text);
+    auto parsed = RegistryExport::Parse(text);
     ASSERT_TRUE(parsed.has_value()) << parsed.error().line << ": " << parsed.error().reason << "\n" << text;
     EXPECT_EQ(*parsed, root);
 }
@@ -877,7 +904,7 @@ TEST(RegistryHiveTest, PathsSplitOnlyOnSingleByteBackslashes)
     struct Row {
         const char* name;
         std::string path;
-        RegistryHive::KeyPath names;
+        RegistryKey::Path names;
     };
     const Row rows[] = {
         {"plain", "software\\KESTRIX\\FONTSETTING", {"software", "KESTRIX", "FONTSETTING"}},
@@ -887,7 +914,7 @@ TEST(RegistryHiveTest, PathsSplitOnlyOnSingleByteBackslashes)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(RegistryHive::SplitPath(row.path), row.names);
+        EXPECT_EQ(RegistryKey::SplitPath(row.path), row.names);
     }
 }
 
@@ -945,7 +972,8 @@ TEST_F(RegistryTest, IndependentParserReadsWhatWeWrite)
     EXPECT_NE(file.find("\n\"FTP_Password\"=\"パス\\\"ワ\\\\ード表ソ\"\n"), std::string::npos) << file;
 
     std::string output;
-    int status = RunAndCapture({python, KESTRIX_SOURCE_DIR "/tests/platform/registry/regexport.py", Hive()}, output);
+    int status =
+        RunAndCapture({python, KESTRIX_SOURCE_DIR "/tests/platform/registry/regexport.py", Hive()}, output);
     ASSERT_EQ(status, 0) << output;
     std::set<std::string> actual;
     std::size_t start = 0;
