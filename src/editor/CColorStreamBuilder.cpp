@@ -16,14 +16,15 @@ void AppendHexEscape(std::string& out, char c)
 }
 
 // Writes the double-byte character at text[at] as two escapes and returns
-// where the next character starts; a lead byte that ends the text is written
-// alone.
+// where the next character starts. A lead byte that no trail byte follows
+// (one that ends the text, or stands before a space or a fragment) is written
+// alone, so that it never takes the next byte of the stream with it.
 std::size_t AppendEscapedCharacter(std::string& out, std::string_view text, std::size_t at)
 {
-    AppendHexEscape(out, text[at]);
-    if (at + 1 < text.size())
-        AppendHexEscape(out, text[at + 1]);
-    return at + 2;
+    const std::size_t length = sjis::CharLength(text, at);
+    for (std::size_t k = 0; k < length; ++k)
+        AppendHexEscape(out, text[at + k]);
+    return at + length;
 }
 
 bool IsLead(char c)
@@ -95,13 +96,16 @@ void CColorStreamBuilder::MarkLine(std::string_view line)
     std::size_t next = 0;
     bool trail = false;
     for (std::size_t i = 0; i < line.size(); ++i) {
-        while (next < marks.size() && marks[next].at == i)
+        // A fragment never goes between a lead byte and its trail byte (the
+        // scanner may start a word at a trail byte such as "@"): it waits
+        // until the character is whole.
+        while (!trail && next < marks.size() && marks[next].at <= i)
             marked_ += marks[next++].text;
         const char c = line[i];
         if (trail) {
             trail = false;
             marked_ += c;
-        } else if (IsLead(c)) {
+        } else if (sjis::CharLength(line, i) == 2) {
             trail = true;
             marked_ += c;
         } else if (c == '{') {

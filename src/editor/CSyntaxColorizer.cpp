@@ -1,6 +1,7 @@
 #include "editor/CSyntaxColorizer.h"
 
 #include "editor/CColorStreamReader.h"
+#include "editor/CCommandDataReader.h"
 #include "editor/CLineReader.h"
 #include "editor/CommandTipWindow.h"
 #include "platform/registry/SettingsStore.h"
@@ -80,23 +81,7 @@ bool CSyntaxColorizer::LoadCommandFile(const std::string& path)
     if (!file.read(data.data(), length))
         return false;
 
-    std::string key;
-    std::string value;
-    std::string* target = &key;
-    for (char c : data) {
-        if (c == '\0')
-            break; // a NUL ends the data
-        if (c == '/') {
-            commands_.insert_or_assign(key, value);
-            key.clear();
-            value.clear();
-            target = &key;
-        } else if (c == '=') {
-            target = &value;
-        } else {
-            *target += c;
-        }
-    }
+    CCommandDataReader::Read(data, commands_);
     return true;
 }
 

@@ -3,12 +3,7 @@
 // ways: a whole file as one coloured RTF stream loaded in one go, and the
 // lines touched by an edit by painting character ranges of the control.
 //
-// keydata.dat is one block of code page 932 text made of records
-// "word=tip 1:tip 2:/". The loader walks it byte by byte: "/" stores the pair
-// and starts the next key, "=" switches to the value, every other byte is
-// taken literally (line breaks included, so a break after "/" becomes part of
-// the next key). A second "=" in a record is dropped, text after the last "/"
-// is ignored, and a NUL ends the data.
+// keydata.dat is read by CCommandDataReader.
 #pragma once
 
 #include "editor/CColorStreamBuilder.h"

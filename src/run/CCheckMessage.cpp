@@ -34,10 +34,13 @@ short CCheckMessage::GetLineNumber(std::string_view text)
 
 std::string CCheckOutputFilter::Add(std::string_view bytes)
 {
+    // Only the new bytes can hold a new line break: searching all that is
+    // pending each time would make a long line in many pieces quadratic.
+    const std::size_t breakInPiece = bytes.rfind('\n');
     pending_.append(bytes);
-    const std::size_t lastBreak = pending_.rfind('\n');
-    if (lastBreak == std::string::npos)
+    if (breakInPiece == std::string_view::npos)
         return {};
+    const std::size_t lastBreak = pending_.size() - bytes.size() + breakInPiece;
     std::string lines = pending_.substr(0, lastBreak + 1);
     pending_.erase(0, lastBreak + 1);
     return Strip(std::move(lines));
@@ -52,7 +55,16 @@ std::string CCheckOutputFilter::Strip(std::string text) const
 {
     if (runPath_.empty())
         return text;
-    for (std::size_t at = text.find(runPath_); at != std::string::npos; at = text.find(runPath_, at))
-        text.erase(at, runPath_.size());
-    return text;
+    // Left to right, each occurrence after the end of the last one, copied
+    // in one pass (erasing in place moved the rest of the text each time).
+    std::string kept;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(runPath_); at != std::string::npos; at = text.find(runPath_, from)) {
+        kept.append(text, from, at - from);
+        from = at + runPath_.size();
+    }
+    if (from == 0)
+        return text;
+    kept.append(text, from, std::string::npos);
+    return kept;
 }

@@ -14,7 +14,7 @@ namespace {
 CommandTable Commands()
 {
     CommandTable table;
-    for (const char* word : {"print", "my", "open", "if", "foreach", "sub", "-X", "__END__", "q"})
+    for (const char* word : {"print", "my", "open", "if", "foreach", "sub", "-X", "__END__", "q", "@ARGV"})
         table.emplace(word, std::string(word) + " LIST:");
     table.emplace("abc", ""); // a word with no tip is no command
     table.emplace(std::string(31, 'w'), "too long:");
@@ -80,6 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"CommentEndsInDoubleByte", J("#日"), " \\cf1 #\\f1 \\'93\\'fa \\f0  \\cf0  \\par "},
         LineCase{"HalfWidthKatakanaKept", J("print ｶﾀｶﾅ"), " \\cf2 print \\cf0 " + J("ｶﾀｶﾅ") + " \\par "},
         LineCase{"LoneLeadByteAtEnd", "x\x82", "x\\f1 \\'82 \\par "},
+        LineCase{"LoneLeadByteBeforeCommentStaysAlone", "x\xE5#c",
+                 "x\\f1 \\'e5 \\f0  \\cf1 #c \\cf0  \\par "},
+        LineCase{"CommandAtTrailByteWaitsForItsCharacter", "\x95@ARGV;",
+                 "\\f1 \\'95\\'40 \\f0  \\cf2 ARGV \\cf0; \\par "},
         LineCase{"UnclosedStringEndsScan", "\"abc print", "\"abc print \\par "},
         LineCase{"HashLastCharacter", "x #", "x  \\cf1 # \\cf0  \\par "},
         LineCase{"AdjacentCommands", "print-X", " \\cf2 print \\cf0 \\cf2 -X \\cf0 \\par "}),
@@ -124,6 +128,26 @@ TEST(StreamLines, OtherCodesArriveAsShiftJis)
 }
 
 // ---- reading back ----
+
+TEST(StreamRoundTrip, LeadBytesBesideFragmentsComeBackWhole)
+{
+    // Found by fuzzing: a lead byte before a comment took the fragment's
+    // space as its trail byte, and a command word starting at a trail byte
+    // split its character, so the reader declined the stream.
+    CommandTable table = Commands();
+    CColorStreamBuilder builder({"F", 20, 1, 0x0000FF00, 0x00FF0000}, table);
+    builder.AppendHeader();
+    const std::vector<std::string> lines = {"x\xE5#c", "\x95@ARGV;", ";\xE5 #", "\x82"};
+    for (const std::string& line : lines)
+        builder.AppendLine(line, CColorStreamBuilder::Paragraph::PlainText);
+    builder.AppendEnd();
+    const auto runs = CColorStreamReader::Read(builder.Stream());
+    ASSERT_TRUE(runs) << builder.Stream();
+    std::string text;
+    for (const RtfRun& run : *runs)
+        text += run.text;
+    EXPECT_EQ(text, "x\xE5#c\n\x95@ARGV;\n;\xE5 #\n\x82");
+}
 
 std::string RunsText(const RtfRuns& runs)
 {

@@ -299,7 +299,12 @@ std::vector<MenuItemResource> CResourceScriptReader::ReadMenuItems()
             item.caption = ExpectString("a caption after POPUP");
             ReadMenuOptions(item);
             ExpectWord("BEGIN", "after POPUP \"" + item.caption + "\"");
+            // Pop-ups are read by recursion; a bound keeps a script of
+            // endless nesting from running the stack out.
+            if (++popupDepth_ > kMaxPopupDepth)
+                Fail(Peek(), "END (pop-up menus nest at most " + std::to_string(kMaxPopupDepth) + " deep)");
             item.items = ReadMenuItems();
+            --popupDepth_;
         } else {
             Fail(Peek(), "MENUITEM, POPUP or END");
         }

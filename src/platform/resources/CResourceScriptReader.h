@@ -69,7 +69,10 @@ private:
     void ReadOptionalStyles(DialogControlResource& control, const std::string& owner, bool style);
     DialogControlResource ReadControl(const std::string& dialog);
 
+    static constexpr int kMaxPopupDepth = 32;
+
     std::vector<Token> tokens_;
     std::string name_;
     std::size_t next_ = 0;
+    int popupDepth_ = 0;
 };

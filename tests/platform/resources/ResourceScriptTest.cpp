@@ -311,6 +311,33 @@ const MalformedCase kMalformedCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Scripts, MalformedScript, ::testing::ValuesIn(kMalformedCases), CaseName);
 
+// Found by fuzzing: pop-ups nested tens of thousands deep ran the reader's
+// recursion out of stack. 32 levels read; one more is refused.
+TEST(MalformedScriptNesting, PopupsNestDeepOnlyToABound)
+{
+    auto nested = [](int depth) {
+        std::string script = "1 MENU BEGIN ";
+        for (int i = 0; i < depth; ++i)
+            script += "POPUP \"a\" BEGIN ";
+        for (int i = 0; i <= depth; ++i)
+            script += "END ";
+        return script;
+    };
+    const CResourceScript script = CResourceScript::Parse(nested(32), "test.rc");
+    ASSERT_NE(script.Menu(1), nullptr);
+    const MenuItemResource* item = &script.Menu(1)->items.at(0);
+    for (int depth = 1; depth < 32; ++depth)
+        item = &item->items.at(0);
+    EXPECT_TRUE(item->IsPopup() && item->items.empty());
+    try {
+        CResourceScript::Parse(nested(100000), "test.rc");
+        FAIL() << "the script was read";
+    } catch (const CResourceScript::Error& error) {
+        EXPECT_NE(std::string(error.what()).find("pop-up menus nest at most 32 deep"), std::string::npos)
+            << error.what();
+    }
+}
+
 // ---- the program's own script ----
 
 // Every command id of a menu's items, pop-ups included.
