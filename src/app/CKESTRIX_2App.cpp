@@ -1,10 +1,10 @@
 #include "app/CKESTRIX_2App.h"
 
 #include "app/CAboutDlg.h"
-#include "app/builders/CIconPainter.h"
 #include "app/CMainFrame.h"
-#include "app/builders/CMenuResources.h"
 #include "app/CNameInputDlg.h"
+#include "app/builders/CIconPainter.h"
+#include "app/builders/CMenuResources.h"
 #include "app/settings/CSettingDlg.h"
 #include "editor/CChildFrame.h"
 #include "editor/CKESTRIX_2Doc.h"
@@ -13,6 +13,9 @@
 #include "platform/registry/Registry.h"
 #include "platform/text/Sjis.h"
 #include "platform/ui/UiService.h"
+#include "run/CDebugScreen.h"
+#include "run/CSyntaxCheck.h"
+#include "run/CWebServerRun.h"
 
 #include <QCoreApplication>
 #include <QIcon>
@@ -43,7 +46,13 @@ std::string CreateFailureText(int error)
 
 } // namespace
 
-CKESTRIX_2App::CKESTRIX_2App() : context_{colorizer_, hooks_}, recentFiles_(cmd::kRecentFileCount) {}
+CKESTRIX_2App::CKESTRIX_2App()
+    : context_{colorizer_, hooks_}, recentFiles_(cmd::kRecentFileCount),
+      consoleReader_([this] { debugBar_.DebugScreen()->LoadPerlPath(); }),
+      checkReader_([this] { debugBar_.SyntaxCheck()->LoadPerlPath(); }),
+      webServerRun_(std::make_unique<CWebServerRun>())
+{
+}
 
 CKESTRIX_2App::~CKESTRIX_2App()
 {
@@ -74,6 +83,11 @@ bool CKESTRIX_2App::InitInstance()
     });
 
     recentFiles_.ReadList();
+    // The parts of script execution read their settings once the settings
+    // file has been looked at.
+    debugBar_.SyntaxCheck()->LoadPerlPath();
+    debugBar_.DebugScreen()->LoadPerlPath();
+    webServerRun_->LoadSettings();
 
     docTemplate_ = std::make_unique<CMultiDocTemplate>(
         CMenuResources::kDocumentMenu, CMenuResources::DocumentString(),
@@ -85,6 +99,11 @@ bool CKESTRIX_2App::InitInstance()
         },
         [this](CDocument*, CMDIChildWnd*) -> CView* { return new CKESTRIX_2View(context_); });
     docTemplate_->onFileOpened = [this](const std::string& path) { AddToRecentFileList(path); };
+    // A double-click on a message of the check opens its script as the
+    // open command does.
+    debugBar_.SyntaxCheck()->openDocument = [this](const std::string& path) {
+        return docTemplate_->OpenDocumentFile(path);
+    };
 
     mainFrame_ = std::make_unique<CMainFrame>(*this);
     mainFrame_->setWindowIcon(QIcon(CIconPainter::ProgramIcon()));
@@ -117,8 +136,18 @@ void CKESTRIX_2App::SetSettingsReaders(SettingsReader* ftpBrowser, SettingsReade
                                        SettingsReader* syntaxCheck)
 {
     ftpBrowser_ = ftpBrowser ? ftpBrowser : &noReader_;
-    debugConsole_ = debugConsole ? debugConsole : &noReader_;
-    syntaxCheck_ = syntaxCheck ? syntaxCheck : &noReader_;
+    debugConsole_ = debugConsole ? debugConsole : &consoleReader_;
+    syntaxCheck_ = syntaxCheck ? syntaxCheck : &checkReader_;
+}
+
+void CKESTRIX_2App::ExecuteFile(const std::string& folder, const std::string& file)
+{
+    debugBar_.ExecuteFile(folder, file);
+}
+
+void CKESTRIX_2App::RunOnWebServer(const std::string& folder, const std::string& file)
+{
+    webServerRun_->RunOnWebServer(folder, file);
 }
 
 void CKESTRIX_2App::AddToRecentFileList(const std::string& path)
@@ -268,6 +297,7 @@ void CKESTRIX_2App::OnSettings()
     // Each part that keeps a copy of the settings reads them again.
     ftpBrowser_->ReloadSettings();
     project_->ReloadAppSettings();
+    webServerRun_->LoadSettings();
     debugConsole_->ReloadSettings();
     syntaxCheck_->ReloadSettings();
     colorizer_.SetTipSwitch(dialog.TipsChecked());

@@ -4,6 +4,7 @@
 // (new, open, recent files, settings, version, help, project, exit).
 #pragma once
 
+#include "app/CAppHooks.h"
 #include "app/CControlWnd.h"
 #include "app/CDebugBar.h"
 #include "app/CHtmlHelpSession.h"
@@ -18,6 +19,7 @@
 #include <string>
 
 class CMainFrame;
+class CWebServerRun;
 class CMultiDocTemplate;
 class QTranslator;
 
@@ -54,6 +56,13 @@ public:
     void SetSettingsReaders(SettingsReader* ftpBrowser, SettingsReader* debugConsole,
                             SettingsReader* syntaxCheck);
 
+    // The two entries of script execution, for the project tree's "debug
+    // the selected file" and "run the selected file": folder is the project
+    // folder, file a name in it (or, with folder empty, a full path).
+    void ExecuteFile(const std::string& folder, const std::string& file);
+    void RunOnWebServer(const std::string& folder, const std::string& file);
+    CWebServerRun& WebServerRun() { return *webServerRun_; }
+
     // A file just opened or saved under a new name goes to the top of the
     // recent-file list, which is written to the hive at once.
     void AddToRecentFileList(const std::string& path);
@@ -79,15 +88,19 @@ private:
     CDebugBar debugBar_;
     CHtmlHelpSession help_;
 
-    EditorHooks hooks_;
+    CAppHooks hooks_{debugBar_};
     EditorContext context_;
     CRecentFileList recentFiles_;
     ProjectHost noProject_;
     SettingsReader noReader_;
+    // The console and the check read the perl path again.
+    CallSettingsReader consoleReader_;
+    CallSettingsReader checkReader_;
+    std::unique_ptr<CWebServerRun> webServerRun_;
     ProjectHost* project_ = &noProject_;
     SettingsReader* ftpBrowser_ = &noReader_;
-    SettingsReader* debugConsole_ = &noReader_;
-    SettingsReader* syntaxCheck_ = &noReader_;
+    SettingsReader* debugConsole_ = &consoleReader_;
+    SettingsReader* syntaxCheck_ = &checkReader_;
     std::unique_ptr<CMultiDocTemplate> docTemplate_;
     std::unique_ptr<CMainFrame> mainFrame_;
 };

@@ -5,8 +5,20 @@
 // nothing.
 #pragma once
 
+#include <functional>
+
 class SettingsReader {
 public:
     virtual ~SettingsReader() = default;
     virtual void ReloadSettings() {}
+};
+
+// A reader that calls a function of the part it stands for.
+class CallSettingsReader : public SettingsReader {
+public:
+    explicit CallSettingsReader(std::function<void()> reload) : reload_(std::move(reload)) {}
+    void ReloadSettings() override { reload_(); }
+
+private:
+    std::function<void()> reload_;
 };

@@ -1,5 +1,7 @@
 #include "platform/shell/Shell.h"
 
+#include <QDesktopServices>
+#include <QUrl>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -83,4 +85,28 @@ DWORD SearchPathA(const char* lpPath, const char* lpFileName, const char* lpExte
     }
     SetLastError(ERROR_FILE_NOT_FOUND);
     return 0;
+}
+
+namespace {
+
+std::function<bool(const std::string&)>& UrlOpener()
+{
+    static std::function<bool(const std::string&)> opener;
+    return opener;
+}
+
+} // namespace
+
+void SetUrlOpener(std::function<bool(const std::string& url)> opener)
+{
+    UrlOpener() = std::move(opener);
+}
+
+bool ShellOpenUrl(const std::string& url)
+{
+    if (UrlOpener())
+        return UrlOpener()(url);
+    // The address is already encoded; xdg-open (through Qt) picks the
+    // user's browser.
+    return QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(url)));
 }

@@ -3,6 +3,7 @@
 
 #include "platform/base/WinTypes.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,3 +21,9 @@ DWORD SearchPathA(const char* lpPath, const char* lpFileName, const char* lpExte
 
 // The folder the running program lives in.
 std::string ProgramFolder();
+
+// Opens an address in the desktop's default browser, as ShellExecuteA with
+// the verb "open" does; false when no browser could be started. Tests put
+// an opener of their own in place (nullptr goes back to the desktop's).
+bool ShellOpenUrl(const std::string& url);
+void SetUrlOpener(std::function<bool(const std::string& url)> opener);
