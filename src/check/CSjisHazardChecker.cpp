@@ -66,7 +66,9 @@ public:
         bool inClass = false;
         std::size_t classFirst = 0;
         const bool pattern = r.kind == QuoteKind::Regex;
-        for (std::size_t p = r.begin; p < r.end && p < s_.size();) {
+        // Regions read from another tokenizer are held to the text.
+        const std::size_t end = std::min(r.end, s_.size());
+        for (std::size_t p = r.begin; p < end;) {
             const auto b = static_cast<unsigned char>(s_[p]);
             if (b >= 0x80) {
                 const std::size_t n = sjis::CharLength(s_, p);
@@ -79,17 +81,17 @@ public:
             }
             const char c = m_[p];
             if (c == '\\') {
-                p += p + 1 < r.end && static_cast<unsigned char>(s_[p + 1]) < 0x80 ? 2 : 1;
+                p += p + 1 < end && static_cast<unsigned char>(s_[p + 1]) < 0x80 ? 2 : 1;
                 continue;
             }
             if (pattern && !inClass && c == '[') {
                 inClass = true;
                 classFirst = p + 1;
-                if (classFirst < r.end && m_[classFirst] == '^')
+                if (classFirst < end && m_[classFirst] == '^')
                     ++classFirst;
-            } else if (pattern && inClass && c == '[' && p + 1 < r.end && m_[p + 1] == ':') {
+            } else if (pattern && inClass && c == '[' && p + 1 < end && m_[p + 1] == ':') {
                 const std::size_t e = m_.find(":]", p + 2);
-                if (e != std::string_view::npos && e < r.end) {
+                if (e != std::string_view::npos && e < end) {
                     p = e + 2;
                     continue;
                 }
@@ -186,19 +188,27 @@ private:
 
 } // namespace
 
-SjisHazards CSjisHazardChecker::Check(std::string_view sjis)
-{
-    const std::string masked = CSjisMask::Mask(sjis);
-    return Check(sjis, CPerlQuoteScanner::Scan(masked));
-}
+namespace {
 
-SjisHazards CSjisHazardChecker::Check(std::string_view sjis, const QuoteRegions& regions)
+SjisHazards CheckMasked(std::string_view sjis, std::string_view masked, const QuoteRegions& regions)
 {
-    const std::string masked = CSjisMask::Mask(sjis);
     Judge judge(sjis, masked);
     for (const QuoteRegion& r : regions)
         judge.Region(r);
     return judge.Take();
+}
+
+} // namespace
+
+SjisHazards CSjisHazardChecker::Check(std::string_view sjis)
+{
+    const std::string masked = CSjisMask::Mask(sjis);
+    return CheckMasked(sjis, masked, CPerlQuoteScanner::Scan(masked));
+}
+
+SjisHazards CSjisHazardChecker::Check(std::string_view sjis, const QuoteRegions& regions)
+{
+    return CheckMasked(sjis, CSjisMask::Mask(sjis), regions);
 }
 
 std::string CSjisHazardChecker::ApplyFixes(std::string_view sjis, const SjisHazards& hazards)

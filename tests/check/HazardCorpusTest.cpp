@@ -64,6 +64,22 @@ TEST_P(HazardCorpus, TheProgramsTokenizerAgreesWithPpi)
     }
 }
 
+TEST_P(HazardCorpus, EveryCutOfTheScriptIsCheckedAndEveryReportLiesInsideIt)
+{
+    // A script being typed is cut off anywhere: inside a string, a pattern,
+    // a here-document or a double-byte character.
+    const CorpusScript script = CorpusScript::Load(GetParam());
+    for (std::size_t cut = 0; cut <= script.plain.size(); ++cut) {
+        const std::string_view text = std::string_view(script.plain).substr(0, cut);
+        for (const SjisHazard& h : CSjisHazardChecker::Check(text)) {
+            ASSERT_LE(h.offset + 2, cut);
+            ASSERT_LE(h.fixOffset + h.fixLength, cut);
+        }
+    }
+    // Regions from elsewhere that run past the text are held to it.
+    EXPECT_TRUE(CSjisHazardChecker::Check("\"", {{QuoteKind::Regex, 1, 50, '/', '/'}}).empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Scripts, HazardCorpus, ::testing::ValuesIn(kScripts), [](const auto& info) {
     std::string name = info.param;
     return name.substr(0, name.find('.'));
