@@ -44,6 +44,12 @@ bool TakesTerm(std::string_view word)
            word == "printf" || word == "defined";
 }
 
+bool IsQuoteOperator(std::string_view word)
+{
+    return word == "q" || word == "qq" || word == "qw" || word == "qx" || word == "m" || word == "qr" ||
+           word == "s" || word == "tr" || word == "y";
+}
+
 struct PendingHereDoc {
     std::string terminator;
     bool interpolates;
@@ -307,8 +313,7 @@ private:
         if (i_ < n_ && s_[i_] == '#')
             ++i_;
         if (i_ < n_ && (IsWordStart(s_[i_]) || s_[i_] == ':')) {
-            while (i_ < n_ && (IsWord(s_[i_]) || (s_[i_] == ':' && i_ + 1 < n_ && s_[i_ + 1] == ':')))
-                i_ += s_[i_] == ':' ? 2 : 1;
+            SkipName();
         } else if (i_ < n_ && s_[i_] == '{') {
             // ${name} or ${ expr }: the brace is a block that yields the name.
             Operator();
@@ -328,11 +333,27 @@ private:
         Term();
     }
 
+    // A name with its package parts: "::" or the old "'" (jcode'convert).
+    void SkipName()
+    {
+        const std::size_t start = i_;
+        while (i_ < n_) {
+            if (IsWord(s_[i_]))
+                ++i_;
+            else if (s_[i_] == ':' && i_ + 1 < n_ && s_[i_ + 1] == ':')
+                i_ += 2;
+            else if (s_[i_] == '\'' && i_ + 1 < n_ && IsWordStart(s_[i_ + 1]) && i_ > start &&
+                     !IsQuoteOperator(s_.substr(start, i_ - start)))
+                ++i_;
+            else
+                break;
+        }
+    }
+
     void Word()
     {
         const std::size_t start = i_;
-        while (i_ < n_ && (IsWord(s_[i_]) || (s_[i_] == ':' && i_ + 1 < n_ && s_[i_ + 1] == ':')))
-            i_ += s_[i_] == ':' ? 2 : 1;
+        SkipName();
         const std::string_view word = s_.substr(start, i_ - start);
         std::size_t j = i_;
         while (j < n_ && (s_[j] == ' ' || s_[j] == '\t'))

@@ -2,6 +2,7 @@
 // context, the escaped script reports nothing, the quick fix gives exactly the
 // escaped script, and the program's tokenizer sees the same constructs as PPI.
 #include "CorpusScript.h"
+#include "TempDir.h"
 #include "check/CPerlQuoteScanner.h"
 #include "check/CPpiQuoteReader.h"
 #include "check/CSjisHazardChecker.h"
@@ -78,6 +79,22 @@ TEST_P(HazardCorpus, EveryCutOfTheScriptIsCheckedAndEveryReportLiesInsideIt)
     }
     // Regions from elsewhere that run past the text are held to it.
     EXPECT_TRUE(CSjisHazardChecker::Check("\"", {{QuoteKind::Regex, 1, 50, '/', '/'}}).empty());
+}
+
+// The other Shift-JIS scripts of the tests and the documentation: the
+// program's tokenizer and PPI find the same constructs there too.
+TEST(HazardCorpusOtherScripts, TheProgramsTokenizerAgreesWithPpi)
+{
+    for (const char* name : {"tests/editor/scripts/bbs.cgi", "tests/editor/scripts/counter.cgi",
+                             "tests/editor/scripts/crlf.cgi", "docs/sample.cgi"}) {
+        const std::string text = ReadFileBytes(std::string(KESTRIX_SOURCE_DIR) + "/" + name);
+        ASSERT_FALSE(text.empty()) << name;
+        const std::string masked = CSjisMask::Mask(text);
+        std::string error;
+        const auto ppi = CPpiQuoteReader::Read("/usr/bin/perl", masked, &error);
+        ASSERT_TRUE(ppi) << error;
+        EXPECT_EQ(CPerlQuoteScanner::Scan(masked), *ppi) << name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, HazardCorpus, ::testing::ValuesIn(kScripts), [](const auto& info) {

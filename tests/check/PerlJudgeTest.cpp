@@ -26,6 +26,7 @@ const JudgeCase kCases[] = {
     {"a_quoted_here_document_interpolates_the_array", "print <<\"EOT\";\n⟪　|H⟫x\nEOT\n", "　x\n"},
     {"a_trail_byte_closes_qq_braces", R"(print qq{⟪マ|D⟫};)", "マ"},
     {"a_single_quoted_string_ending_in_5C_runs_on", R"(print '⟪ソ|S⟫', "\n";)", "ソ\n"},
+    {"q_with_quote_delimiters_ending_in_5C_runs_on", R"(print q'⟪ソ|S⟫', "\n";)", "ソ\n"},
     {"a_qw_list_ending_in_5C_runs_on", R"(print qw(⟪ソ|S⟫);)", "ソ"},
     {"a_pattern_loses_the_byte_after_5C", R"(print '表示' =~ /^⟪表|R⟫示$/ ? "y" : "n";)", "y"},
     {"a_trail_bracket_opens_a_class", R"(print 'ー' =~ /^⟪ー|R⟫$/ ? "y" : "n";)", "y"},
