@@ -3,11 +3,12 @@
 // the subs an edit adds or removes.
 #pragma once
 
+#include "check/SjisHazard.h"
 #include "editor/CFindReplaceDialog.h"
 #include "editor/EditorHooks.h"
+#include "platform/docview/CView.h"
 #include "platform/resources/CResourceScript.h"
 #include "platform/richedit/CRichEditCtrl.h"
-#include "platform/docview/CView.h"
 
 #include <QKeySequence>
 #include <QPointer>
@@ -18,6 +19,7 @@
 #include <vector>
 
 class CEditUndoRecord;
+class CHazardMarks;
 class QMenu;
 
 class CKESTRIX_2View : public CRichEditCtrl, public CView {
@@ -38,6 +40,8 @@ public:
     bool OnUpdateCommand(CCmdUI& ui) override;
 
     CEditUndoRecord& UndoRecord();
+    // The Shift-JIS hazards marked in the script.
+    CHazardMarks& HazardMarks() { return *hazardMarks_; }
     COLORREF CommandColor() const { return commandColor_; }
     COLORREF CommentColor() const { return commentColor_; }
     // The editor font read from the settings (face cp932, twips, charset).
@@ -83,6 +87,10 @@ private:
     void OnFind(bool replace);
     void OnFindNext();
     void OnConvertedSave(int kind);
+    // Inserts the escape of the hazard at the pop-up menu's position (or
+    // the caret), or of every hazard, as one recorded edit.
+    void InsertEscapes(bool all);
+    const SjisHazard* EscapeTarget();
     void OnPrint(bool direct, bool preview);
 
     // Replaces the selection by what insert puts there as one recorded edit,
@@ -111,6 +119,9 @@ private:
     void ApplyEditorFontToWord();
 
     std::unique_ptr<CEditUndoRecord> undo_;
+    CHazardMarks* hazardMarks_ = nullptr;
+    // Where the pop-up menu was opened; -1 when it was not (the caret counts).
+    long popupPos_ = -1;
     bool imeEnded_ = false;
     bool composing_ = false;
     // Print margins in twips, set when the view is first shown.
