@@ -5,6 +5,7 @@
 #include "platform/richedit/CRichEditCtrl.h"
 
 #include <QHelpEvent>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QToolTip>
 #include <algorithm>
@@ -16,6 +17,12 @@ CHazardMarks::CHazardMarks(CRichEditCtrl& edit) : QObject(&edit), edit_(edit)
     connect(&timer_, &QTimer::timeout, this, &CHazardMarks::Refresh);
     connect(&edit_, &QPlainTextEdit::textChanged, this, &CHazardMarks::Schedule);
     edit_.viewport()->installEventFilter(this);
+    // Marks follow the scrolling; while an edit waits for its check the
+    // marks on screen follow the text by themselves.
+    connect(edit_.verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (!Pending())
+            ShowVisible();
+    });
 }
 
 void CHazardMarks::Refresh()
@@ -27,14 +34,32 @@ void CHazardMarks::Refresh()
     std::replace(text.begin(), text.end(), '\r', '\n');
     hazards_ = CSjisHazardChecker::Check(text);
 
+    ShowVisible();
+}
+
+void CHazardMarks::ShowVisible()
+{
+    // Each mark is a cursor the document moves on every edit, so only the
+    // hazards of the lines on screen (and a screen's worth around them) are
+    // marked; scrolling marks the others.
+    const long lines = edit_.GetLineCount();
+    const long height = std::max(1, edit_.fontMetrics().height());
+    const long screen = edit_.viewport()->height() / height + 1;
+    const long firstLine = std::max(0L, edit_.GetFirstVisibleLine() - screen);
+    const long lastLine = std::min(lines - 1, edit_.GetFirstVisibleLine() + 2 * screen);
+    const long from = std::max(0L, edit_.LineIndex(firstLine));
+    const long lastStart = edit_.LineIndex(lastLine);
+    const long to = lastStart < 0 ? edit_.GetTextLength() : lastStart + edit_.LineLength(lastStart) + 1;
+
     QList<QTextEdit::ExtraSelection> marks;
-    marks.reserve(static_cast<qsizetype>(hazards_.size()));
     QTextCharFormat format;
     format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
     format.setUnderlineColor(WarningColor());
-    for (const SjisHazard& h : hazards_) {
+    auto it = std::lower_bound(hazards_.begin(), hazards_.end(), from,
+                               [](const SjisHazard& h, long p) { return long(h.offset) < p; });
+    for (; it != hazards_.end() && long(it->offset) < to; ++it) {
         QTextCursor cursor(edit_.document());
-        const long at = static_cast<long>(h.offset);
+        const long at = static_cast<long>(it->offset);
         cursor.setPosition(edit_.ToDocumentPosition(at));
         cursor.setPosition(edit_.ToDocumentPosition(at + 2), QTextCursor::KeepAnchor);
         marks.push_back({cursor, format});

@@ -7,7 +7,8 @@
 // the whole script (a few milliseconds for an ordinary script, tens for the
 // 1 MB the editor holds at most), so a keystroke costs no more than before.
 // The marks are extra selections: they change neither the text, its colours,
-// the modified flag nor the undo record.
+// the modified flag nor the undo record. Each is a cursor the document keeps
+// up to date on every edit, so only the lines around the screen carry them.
 #pragma once
 
 #include "check/SjisHazard.h"
@@ -39,6 +40,9 @@ public:
     const SjisHazard* At(long pos) const;
     // The text of its tooltip (UTF-8).
     static std::string ToolTip(const SjisHazard& hazard);
+
+    // Marks the hazards of the lines on screen and around them.
+    void ShowVisible();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QProcess>
+#include <QTextBlock>
 #include <QToolTip>
 #include <filesystem>
 
@@ -71,6 +72,26 @@ TEST_F(HazardMarks, AnEditedLineIsMarkedOnceTypingPausesAndItsEscapeClearsTheMar
     Type(view, "\\");
     QTest::qWait(CHazardMarks::kDelayMs + 200);
     EXPECT_TRUE(view->extraSelections().isEmpty());
+}
+
+TEST_F(HazardMarks, ALongScriptCarriesMarksAroundTheScreenAndScrollingMovesThem)
+{
+    std::string script;
+    for (int i = 0; i < 3000; ++i)
+        script += "print \"" + std::to_string(i) + J(" 表示") + "\";\n";
+    CKESTRIX_2Doc* doc = OpenBytes("long.cgi", script);
+    CKESTRIX_2View* view = ViewOf(doc);
+    ASSERT_EQ(view->HazardMarks().Hazards().size(), 3000u);
+    const auto top = view->extraSelections();
+    ASSERT_FALSE(top.isEmpty());
+    EXPECT_LT(top.size(), 500);
+    EXPECT_EQ(top.front().cursor.block().blockNumber(), 0);
+
+    view->LineScroll(2990);
+    const auto end = view->extraSelections();
+    ASSERT_FALSE(end.isEmpty());
+    EXPECT_LT(end.size(), 500);
+    EXPECT_EQ(end.back().cursor.block().blockNumber(), 2999);
 }
 
 TEST_F(HazardMarks, ThePopupMenuInsertsOneEscapeAndUndoTakesItBack)
