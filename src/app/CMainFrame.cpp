@@ -2,8 +2,8 @@
 
 #include "app/CControlWnd.h"
 #include "app/CDebugBar.h"
-#include "app/builders/CIconPainter.h"
 #include "app/CKESTRIX_2App.h"
+#include "app/builders/CIconPainter.h"
 #include "app/builders/CMenuBuilder.h"
 #include "app/builders/CMenuResources.h"
 #include "editor/CSyntaxColorizer.h"
@@ -376,7 +376,7 @@ void CMainFrame::CloseActiveDocument()
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
     CMultiDocTemplate& docTemplate = app_.DocTemplate();
-    if (!docTemplate.SaveAllModified()) {
+    if (!docTemplate.SaveAllModified() || !app_.Project().SaveModifiedOnExit()) {
         event->ignore();
         return;
     }
