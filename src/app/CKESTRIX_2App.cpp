@@ -313,4 +313,9 @@ void CKESTRIX_2App::OnSettings()
     debugConsole_->ReloadSettings();
     syntaxCheck_->ReloadSettings();
     colorizer_.SetTipSwitch(dialog.TipsChecked());
+    // The open scripts take the new font and colours at once.
+    for (CDocument* document : docTemplate_->Documents())
+        for (CView* view : document->Views())
+            if (auto* editor = dynamic_cast<CKESTRIX_2View*>(view))
+                editor->ReloadSettings();
 }

@@ -42,13 +42,16 @@ public:
     CEditUndoRecord& UndoRecord();
     // The Shift-JIS hazards marked in the script.
     CHazardMarks& HazardMarks() { return *hazardMarks_; }
+    // Reads the font and colour settings again and shows the script in
+    // them; the text, the selection and the modified mark stay as they are.
+    void ReloadSettings();
     COLORREF CommandColor() const { return commandColor_; }
     COLORREF CommentColor() const { return commentColor_; }
     // The editor font read from the settings (face cp932, twips, charset).
     const CharFormat& EditorFormat() const { return editorFormat_; }
 
-    // The title of the view's frame (cp932): how the project tree knows the
-    // script. The document's title while the view has no frame.
+    // The script's title (cp932), the document's, whichever of its windows
+    // the view is in: how the project tree knows the script.
     std::string FrameTitle() const;
 
     // The edit pop-up menu, built afresh with its items' states; the caller
@@ -73,6 +76,14 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Dropped text and the X11 selection (middle-click) paste go in as a
+    // paste does: recorded for undo, recoloured, subs rescanned. A text
+    // dragged within the window is copied to where it is dropped (a move
+    // would be two edits, more than the one-step undo holds). Dropped files
+    // are no text: the main window opens them.
+    void insertFromMimeData(const QMimeData* source) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void dropEvent(QDropEvent* event) override;
 
     EditorContext& context_;
     CharFormat editorFormat_;
@@ -80,6 +91,12 @@ protected:
     COLORREF commentColor_ = 0x0000FF00;
 
 private:
+    // Reads the editor font and colours from the settings.
+    void ReadFontSettings();
+    // A tab is 8 columns of the editor font's half-width character.
+    void ApplyTabWidth();
+    // Shows the first window's text, colours and undo record.
+    void ShareDocumentOf(CKESTRIX_2View& first);
     void AddEditMenuItems(QMenu* menu, const std::vector<MenuItemResource>& items);
     void OnEditPaste();
     void OnEditCut();
@@ -118,7 +135,8 @@ private:
     // the word at the caret.
     void ApplyEditorFontToWord();
 
-    std::unique_ptr<CEditUndoRecord> undo_;
+    std::shared_ptr<CEditUndoRecord> undo_;
+    bool inRecordedEdit_ = false;
     CHazardMarks* hazardMarks_ = nullptr;
     // Where the pop-up menu was opened; -1 when it was not (the caret counts).
     long popupPos_ = -1;
