@@ -7,6 +7,7 @@
 //
 //   keystroke_bench FILE
 #include "editor/CChildFrame.h"
+#include "editor/CHazardMarks.h"
 #include "editor/CKESTRIX_2Doc.h"
 #include "editor/CKESTRIX_2View.h"
 #include "editor/CSyntaxColorizer.h"
@@ -163,12 +164,18 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // The check that follows a pause in typing: the whole script checked
+    // for Shift-JIS hazards and its marks laid.
+    const double hazardMs = MedianMs(
+        5, [&] { view->HazardMarks().Refresh(); }, [] {});
     std::printf("file_lines %ld\n", lines);
     std::printf("open_ms %.1f\n", openMs);
     std::printf("type_top_ms %.4f\n", topMs);
     std::printf("type_end_ms %.4f\n", endMs);
     std::printf("paste_1000_lines_ms %.3f\n", pasteMs);
     std::printf("end_top_ratio %.2f\n", topMs > 0 ? endMs / topMs : 0.0);
+    std::printf("hazard_marks_after_pause_ms %.1f (%zu hazards)\n", hazardMs,
+                view->HazardMarks().Hazards().size());
     docTemplate.CloseAllDocuments();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "editor/CKESTRIX_2Doc.h"
 
+#include "editor/CConvertedSaveConfirm.h"
 #include "editor/CKESTRIX_2View.h"
 #include "editor/CLineReader.h"
 #include "editor/CSyntaxColorizer.h"
@@ -372,7 +373,11 @@ bool CKESTRIX_2Doc::SaveConverted(int kind, const std::string& path)
         return false;
     // The converter's options by code: NkfCode's order, which is also kind's.
     static constexpr const char* kOptions[] = {"s", "j", "e"};
-    const std::string text = PlainText();
+    std::string text = PlainText();
+    // What the copy would lose, and a charset it would declare wrongly, are
+    // asked about first.
+    if (!CConvertedSaveConfirm::Confirm(view, text, static_cast<NkfCode>(std::clamp(kind, 0, 2))))
+        return false;
     // The option is set as the converter has always been driven; the text
     // itself is the editor's, so it is converted as Shift-JIS rather than
     // guessed (a text of nothing but half-width katakana also reads as

@@ -1,7 +1,9 @@
 #include "editor/CKESTRIX_2View.h"
 
+#include "check/CSjisHazardChecker.h"
 #include "editor/CEditUndoRecord.h"
 #include "editor/CFindReplaceDialog.h"
+#include "editor/CHazardMarks.h"
 #include "editor/CHelpKeyword.h"
 #include "editor/CKESTRIX_2Doc.h"
 #include "editor/CSyntaxColorizer.h"
@@ -46,6 +48,8 @@ constexpr UINT ID_FILE_PRINT_PREVIEW = 57609;
 constexpr UINT ID_SAVE_EUC = 32784;
 constexpr UINT ID_SAVE_JIS = 32786;
 constexpr UINT ID_SAVE_SJIS = 32787;
+constexpr UINT ID_INSERT_ESCAPE = 32800;
+constexpr UINT ID_INSERT_ALL_ESCAPES = 32801;
 
 constexpr int kEnterChar = 13;
 constexpr int kBackspaceChar = 8;
@@ -82,6 +86,7 @@ void SayNotFound(QWidget* owner, const std::string& what)
 CKESTRIX_2View::CKESTRIX_2View(EditorContext& context, QWidget* parent)
     : CRichEditCtrl(parent), context_(context), undo_(std::make_shared<CEditUndoRecord>())
 {
+    hazardMarks_ = new CHazardMarks(*this);
     setLineWrapMode(QPlainTextEdit::NoWrap);
 }
 
@@ -162,6 +167,7 @@ void CKESTRIX_2View::OnInitialUpdate()
     if (GetTextLength() == 0)
         SetDefaultCharFormat(editorFormat_);
     SetModify(false);
+    hazardMarks_->Refresh();
 }
 
 void CKESTRIX_2View::ShareDocumentOf(CKESTRIX_2View& first)
@@ -382,10 +388,12 @@ void CKESTRIX_2View::AfterComposition()
 
 void CKESTRIX_2View::contextMenuEvent(QContextMenuEvent* event)
 {
+    popupPos_ = CharFromPos(event->pos());
     std::unique_ptr<QMenu> menu(CreateEditMenu(this));
     QAction* chosen = menu->exec(event->globalPos());
     if (chosen)
         RunPopupCommand(chosen->data().toUInt());
+    popupPos_ = -1;
     event->accept();
 }
 
@@ -447,6 +455,8 @@ bool CKESTRIX_2View::OnCommand(UINT id)
     case ID_SAVE_EUC: OnConvertedSave(2); return true;
     case ID_SAVE_JIS: OnConvertedSave(1); return true;
     case ID_SAVE_SJIS: OnConvertedSave(0); return true;
+    case ID_INSERT_ESCAPE: InsertEscapes(false); return true;
+    case ID_INSERT_ALL_ESCAPES: InsertEscapes(true); return true;
     default: return false;
     }
 }
@@ -468,8 +478,66 @@ bool CKESTRIX_2View::OnUpdateCommand(CCmdUI& ui)
     case ID_SAVE_EUC:
     case ID_SAVE_JIS:
     case ID_SAVE_SJIS: ui.Enable(); return true;
+    case ID_INSERT_ESCAPE: {
+        const SjisHazard* hazard = EscapeTarget();
+        ui.Enable(!isReadOnly() && hazard && hazard->HasFix());
+        return true;
+    }
+    case ID_INSERT_ALL_ESCAPES: {
+        if (hazardMarks_->Pending())
+            hazardMarks_->Refresh();
+        const SjisHazards& all = hazardMarks_->Hazards();
+        ui.Enable(!isReadOnly() &&
+                  std::any_of(all.begin(), all.end(), [](const SjisHazard& h) { return h.HasFix(); }));
+        return true;
+    }
     default: return false;
     }
+}
+
+const SjisHazard* CKESTRIX_2View::EscapeTarget()
+{
+    if (hazardMarks_->Pending())
+        hazardMarks_->Refresh();
+    // A right-click on a marked character means that one; else the caret's.
+    if (popupPos_ >= 0)
+        if (const SjisHazard* hazard = hazardMarks_->At(popupPos_))
+            return hazard;
+    long s = 0, e = 0;
+    GetSel(s, e);
+    return hazardMarks_->At(s);
+}
+
+void CKESTRIX_2View::InsertEscapes(bool all)
+{
+    if (isReadOnly())
+        return;
+    SjisHazards chosen;
+    if (all) {
+        if (hazardMarks_->Pending())
+            hazardMarks_->Refresh();
+        for (const SjisHazard& h : hazardMarks_->Hazards())
+            if (h.HasFix())
+                chosen.push_back(h);
+    } else if (const SjisHazard* hazard = EscapeTarget(); hazard && hazard->HasFix()) {
+        chosen.push_back(*hazard);
+    }
+    if (chosen.empty())
+        return;
+    // The stretch from the first fix to the end of the last is replaced by
+    // its fixed text in one recorded edit, so that one undo takes all back.
+    std::size_t first = chosen.front().fixOffset, last = 0;
+    for (const SjisHazard& h : chosen) {
+        first = std::min(first, h.fixOffset);
+        last = std::max(last, h.fixOffset + h.fixLength);
+    }
+    std::string text = GetTextRange(0, -1);
+    std::replace(text.begin(), text.end(), '\r', '\n');
+    const std::string fixed = CSjisHazardChecker::ApplyFixes(text, chosen);
+    const std::string stretch = fixed.substr(first, last - first + (fixed.size() - text.size()));
+    SetSel(long(first), long(last));
+    ReplaceSelectionRecorded([this, &stretch] { ReplaceSel(stretch); });
+    hazardMarks_->Refresh();
 }
 
 std::pair<long, long> CKESTRIX_2View::LineRange(long first, long last) const

@@ -3,6 +3,7 @@
 // the subs an edit adds or removes.
 #pragma once
 
+#include "check/SjisHazard.h"
 #include "editor/CFindReplaceDialog.h"
 #include "editor/EditorHooks.h"
 #include "platform/docview/CView.h"
@@ -18,6 +19,7 @@
 #include <vector>
 
 class CEditUndoRecord;
+class CHazardMarks;
 class QMenu;
 
 class CKESTRIX_2View : public CRichEditCtrl, public CView {
@@ -38,6 +40,8 @@ public:
     bool OnUpdateCommand(CCmdUI& ui) override;
 
     CEditUndoRecord& UndoRecord();
+    // The Shift-JIS hazards marked in the script.
+    CHazardMarks& HazardMarks() { return *hazardMarks_; }
     // Reads the font and colour settings again and shows the script in
     // them; the text, the selection and the modified mark stay as they are.
     void ReloadSettings();
@@ -100,6 +104,10 @@ private:
     void OnFind(bool replace);
     void OnFindNext();
     void OnConvertedSave(int kind);
+    // Inserts the escape of the hazard at the pop-up menu's position (or
+    // the caret), or of every hazard, as one recorded edit.
+    void InsertEscapes(bool all);
+    const SjisHazard* EscapeTarget();
     void OnPrint(bool direct, bool preview);
 
     // Replaces the selection by what insert puts there as one recorded edit,
@@ -129,6 +137,9 @@ private:
 
     std::shared_ptr<CEditUndoRecord> undo_;
     bool inRecordedEdit_ = false;
+    CHazardMarks* hazardMarks_ = nullptr;
+    // Where the pop-up menu was opened; -1 when it was not (the caret counts).
+    long popupPos_ = -1;
     bool imeEnded_ = false;
     bool composing_ = false;
     // Print margins in twips, set when the view is first shown.

@@ -1,9 +1,12 @@
 #include "run/CSyntaxCheck.h"
 
+#include "check/CSjisHazardChecker.h"
+#include "check/CSjisHazardText.h"
 #include "platform/docview/CDocument.h"
 #include "platform/docview/CView.h"
 #include "platform/process/CChildProcess.h"
 #include "platform/registry/SettingsStore.h"
+#include "platform/text/Nkf.h"
 #include "platform/text/Sjis.h"
 #include "platform/ui/CFaceSubstitution.h"
 #include "platform/ui/UiService.h"
@@ -11,6 +14,8 @@
 
 #include <QEventLoop>
 #include <climits>
+#include <fstream>
+#include <iterator>
 
 CSyntaxCheck::CSyntaxCheck(QWidget* parent) : CRichEditCtrl(parent)
 {
@@ -81,6 +86,23 @@ void CSyntaxCheck::RunSyntaxCheck(const std::string& runPath)
         loop.exec();
     checking_ = false;
     Append(filter.Finish());
+    AppendShiftJisHazards(runPath);
+}
+
+void CSyntaxCheck::AppendShiftJisHazards(const std::string& runPath)
+{
+    // perl -wc is silent about kanji whose trail byte it misreads; they are
+    // listed after its messages in the same "at  line N" form, so that a
+    // double-click jumps to them too. Only a Shift-JIS script has them.
+    std::ifstream in(runPath, std::ios::binary);
+    const std::string script{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const NkfInput code = NkfDetect(script);
+    if (code != NkfInput::ShiftJis)
+        return;
+    std::string list;
+    for (const SjisHazard& hazard : CSjisHazardChecker::Check(script))
+        list += sjis::FromUtf8(CSjisHazardText::ListLine(hazard, "")) + "\n";
+    Append(list);
 }
 
 void CSyntaxCheck::mouseDoubleClickEvent(QMouseEvent* event)

@@ -52,6 +52,8 @@ protected:
 
 private:
     void Append(const std::string& bytes);
+    // Lists the Shift-JIS hazards of the checked script after perl's output.
+    void AppendShiftJisHazards(const std::string& runPath);
     // Opens the script of the list's first line and brings the message's
     // line to the top of its view.
     void JumpToLine(short line);

@@ -89,6 +89,9 @@ TEST_F(EditorMenu, ThePopUpMenuListsTheEditCommandsInOrder)
         "57641 置換(&E)\tCtrl+H",
         "-",
         "32791 編集中のファイルの構文チェック",
+        "-",
+        "32800 エスケープを挿入(&Q)",
+        "32801 すべてのエスケープを挿入",
     };
     EXPECT_EQ(items, expected);
     EXPECT_FALSE(menu->actions()[0]->isEnabled());

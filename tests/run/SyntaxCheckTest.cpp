@@ -61,6 +61,26 @@ TEST_F(SyntaxCheckTest, ShiftJisInTheScriptAndItsMessagesIsKeptByteForByte)
         << sjis::ToUtf8(TextOf(check));
 }
 
+TEST_F(SyntaxCheckTest, KanjiThatPerlMisreadsAreListedAfterItsMessagesWithTheirLines)
+{
+    // perl -wc passes this script; it prints "表" with its trail byte eating
+    // the "示" that follows, and "十" loses its trail byte to "分".
+    const std::string script =
+        files.write("hazard.cgi", "#!/usr/bin/perl\nprint \"" + J("表示") + "\";\n# " + J("表示") +
+                                      "\nmy $x = '" + J("十分") + "';\nprint \"" + J("十分") + "\\n\";\n");
+    CSyntaxCheck check;
+    check.LoadPerlPath();
+    check.CheckSyntax(script, script);
+    ASSERT_EQ(check.GetLineCount(), 5) << sjis::ToUtf8(TextOf(check));
+    EXPECT_EQ(check.GetLine(1), " syntax OK");
+    const std::string first = check.GetLine(2);
+    EXPECT_EQ(CSyntaxCheck::GetLineNumber(first), 2) << sjis::ToUtf8(first);
+    EXPECT_NE(first.find(J("「表」")), std::string::npos) << sjis::ToUtf8(first);
+    EXPECT_NE(first.find(J("ダブルクォート文字列")), std::string::npos) << sjis::ToUtf8(first);
+    EXPECT_NE(first.find("at  line 2"), std::string::npos) << sjis::ToUtf8(first);
+    EXPECT_EQ(CSyntaxCheck::GetLineNumber(check.GetLine(3)), 5) << sjis::ToUtf8(check.GetLine(3));
+}
+
 TEST_F(SyntaxCheckTest, WithoutPerlTheWarningShowsAndTheListStaysAsItWas)
 {
     const std::string script = files.write("a.cgi", "print 1;\n");
