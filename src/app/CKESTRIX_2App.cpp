@@ -3,6 +3,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
 #include "app/CNameInputDlg.h"
+#include "app/CRecoverySession.h"
 #include "app/builders/CIconPainter.h"
 #include "app/builders/CMenuResources.h"
 #include "app/settings/CSettingDlg.h"
@@ -10,6 +11,7 @@
 #include "editor/CKESTRIX_2Doc.h"
 #include "editor/CKESTRIX_2View.h"
 #include "platform/docview/CMultiDocTemplate.h"
+#include "platform/recovery/RecoveryStore.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/Sjis.h"
 #include "platform/ui/UiService.h"
@@ -63,6 +65,9 @@ CKESTRIX_2App::~CKESTRIX_2App()
         docTemplate_->CloseAllDocuments();
         DestroyFrame();
     }
+    // Every document is closed: nothing is left to recover.
+    if (recovery_)
+        recovery_->End();
     SetHiveProblemHandler(nullptr);
     if (translator_)
         QCoreApplication::removeTranslator(translator_.get());
@@ -113,8 +118,12 @@ bool CKESTRIX_2App::InitInstance()
         help_.SetOwner(nullptr);
         return false;
     }
-    // The command line is not used: the program always starts empty.
+    // The command line is not used: the program starts empty, but for the
+    // unsaved text a copy that ended without saving left behind.
     mainFrame_->show();
+    recovery_ = std::make_unique<CRecoverySession>(RecoveryStore::DefaultFolder());
+    if (recovery_->Start())
+        recovery_->Offer(*docTemplate_, mainFrame_.get());
     return true;
 }
 

@@ -19,6 +19,7 @@
 #include <string>
 
 class CMainFrame;
+class CRecoverySession;
 class CWebServerRun;
 class CMultiDocTemplate;
 class QTranslator;
@@ -101,6 +102,8 @@ private:
     SettingsReader* ftpBrowser_ = &noReader_;
     SettingsReader* debugConsole_ = &consoleReader_;
     SettingsReader* syntaxCheck_ = &checkReader_;
+    // The recovery files of unsaved text; outlives the documents.
+    std::unique_ptr<CRecoverySession> recovery_;
     std::unique_ptr<CMultiDocTemplate> docTemplate_;
     std::unique_ptr<CMainFrame> mainFrame_;
 };
