@@ -1,11 +1,14 @@
 #include "app/CRecoverySession.h"
 
 #include "editor/CDocRecovery.h"
+#include "editor/CDocVersions.h"
 #include "editor/CKESTRIX_2Doc.h"
 #include "platform/docview/CMultiDocTemplate.h"
 #include "platform/file/AtomicFileWriter.h"
 #include "platform/recovery/RecoveryStore.h"
 #include "platform/recovery/RecoveryWriter.h"
+#include "platform/recovery/VersionStore.h"
+#include "platform/registry/SettingsStore.h"
 #include "platform/text/Sjis.h"
 #include "platform/ui/UiService.h"
 
@@ -37,6 +40,8 @@ CRecoverySession::CRecoverySession(const std::string& folder)
 
 CRecoverySession::~CRecoverySession()
 {
+    if (versions_ && CDocVersions::Store() == versions_.get())
+        CDocVersions::SetStore(nullptr);
     if (writer_ && CDocRecovery::Writer() == writer_.get())
         CDocRecovery::SetWriter(nullptr);
     writer_.reset(); // finishes the writes already queued
@@ -44,6 +49,11 @@ CRecoverySession::~CRecoverySession()
 
 bool CRecoverySession::Start()
 {
+    const settings::VersionSettings limits = settings::LoadVersionSettings();
+    versions_ = std::make_unique<VersionStore>(
+        VersionStore::DefaultFolder(),
+        VersionStore::Limits{int(limits.count), std::int64_t(limits.megabytes) << 20});
+    CDocVersions::SetStore(versions_.get());
     if (store_->Open() != 0)
         return false;
     writer_ = std::make_unique<RecoveryWriter>(*store_);

@@ -1,7 +1,8 @@
 // This copy of the program's recovery files: opens its folder in the user's
 // store at start, hands the editor the writer, offers the unsaved text that
 // copies which ended without saving left behind, and removes the folder at a
-// clean end.
+// clean end. It also hands the editor the store of previous versions, bounded
+// by the user's settings.
 #pragma once
 
 #include <memory>
@@ -11,6 +12,7 @@ class CMultiDocTemplate;
 class QWidget;
 class RecoveryStore;
 class RecoveryWriter;
+class VersionStore;
 struct RecoveryRecord;
 
 class CRecoverySession {
@@ -22,8 +24,9 @@ public:
     CRecoverySession(const CRecoverySession&) = delete;
     CRecoverySession& operator=(const CRecoverySession&) = delete;
 
-    // Opens this copy's folder and turns the editor's recovery on; false
-    // (and recovery off) when the folder cannot be made.
+    // Turns previous versions on, opens this copy's folder and turns the
+    // editor's recovery on; false (and recovery off) when the folder cannot
+    // be made.
     bool Start();
     // Asks, file by file, whether to restore or discard the unsaved text
     // left by copies that have ended; a restored text opens in a new window
@@ -38,4 +41,5 @@ private:
 
     std::unique_ptr<RecoveryStore> store_;
     std::unique_ptr<RecoveryWriter> writer_;
+    std::unique_ptr<VersionStore> versions_;
 };

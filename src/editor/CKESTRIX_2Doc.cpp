@@ -1,6 +1,7 @@
 #include "editor/CKESTRIX_2Doc.h"
 
 #include "editor/CDocRecovery.h"
+#include "editor/CDocVersions.h"
 #include "editor/CKESTRIX_2View.h"
 #include "editor/CLineReader.h"
 #include "editor/CSyntaxColorizer.h"
@@ -15,6 +16,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -385,8 +387,10 @@ bool CKESTRIX_2Doc::OnSaveDocument(const std::string& path)
                    J("通知"), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
+    const std::optional<std::string> replaced = CDocVersions::Capture(target);
     if (!Write(target, rtf_ ? view->StreamOut(StreamFormat::Rtf) : PlainText()))
         return false;
+    CDocVersions::Keep(target, replaced);
     if (!rtf_)
         storedPath_ = target;
     if (!damagedPath_.empty()) {

@@ -5,8 +5,10 @@
 #include "EditorFixture.h"
 
 #include "editor/CDocRecovery.h"
+#include "editor/CDocVersions.h"
 #include "platform/recovery/RecoveryStore.h"
 #include "platform/recovery/RecoveryWriter.h"
+#include "platform/recovery/VersionStore.h"
 
 #include <QTest>
 #include <filesystem>
@@ -124,6 +126,29 @@ TEST_F(DocRecovery, ANewScriptsTextIsRestoredAsANewScript)
     EXPECT_TRUE(back->IsModified());
     EXPECT_EQ(back->GetPathName(), "");
     EXPECT_EQ(Text(ViewOf(back)), "print 1;");
+}
+
+TEST_F(DocRecovery, EverySaveKeepsTheBytesItReplaced)
+{
+    VersionStore versions(state_.file("versions"), {});
+    CDocVersions::SetStore(&versions);
+    const std::string original = J(kScript);
+    CKESTRIX_2Doc* doc = OpenBytes("v.cgi", original);
+    Caret(ViewOf(doc), 0);
+    Type(ViewOf(doc), "# 1");
+    ASSERT_TRUE(doc->DoFileSave());
+    const std::string first = ReadFileBytes(dir_.file("v.cgi"));
+    Type(ViewOf(doc), "2");
+    ASSERT_TRUE(doc->DoFileSave());
+    CDocVersions::SetStore(nullptr);
+
+    const auto kept = versions.List(dir_.file("v.cgi"));
+    ASSERT_EQ(kept.size(), 2u);
+    std::string bytes;
+    ASSERT_TRUE(VersionStore::Read(kept[0], bytes));
+    EXPECT_EQ(bytes, first);
+    ASSERT_TRUE(VersionStore::Read(kept[1], bytes));
+    EXPECT_EQ(bytes, original);
 }
 
 } // namespace
