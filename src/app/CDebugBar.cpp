@@ -31,6 +31,7 @@ CDebugBar::CDebugBar(QWidget* parent)
     Tabs()->addTab(syntaxCheck_, QStringLiteral("SyntaxCheck"));
     Tabs()->addTab(debugScreen_, QStringLiteral("DebugScreen"));
     Tabs()->setCurrentIndex(kSyntaxCheckTab);
+    setAllowedAreas(Qt::BottomDockWidgetArea);
 }
 
 void CDebugBar::ExecuteFile(std::string folder, std::string file)

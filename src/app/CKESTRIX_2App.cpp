@@ -4,17 +4,20 @@
 #include "app/CMainFrame.h"
 #include "app/CNameInputDlg.h"
 #include "app/CRecoverySession.h"
+#include "app/FtpBrowserWiring.h"
 #include "app/builders/CIconPainter.h"
 #include "app/builders/CMenuResources.h"
 #include "app/settings/CSettingDlg.h"
 #include "editor/CChildFrame.h"
 #include "editor/CKESTRIX_2Doc.h"
 #include "editor/CKESTRIX_2View.h"
+#include "ftp/CFtpView.h"
 #include "platform/docview/CMultiDocTemplate.h"
 #include "platform/recovery/RecoveryStore.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/Sjis.h"
 #include "platform/ui/UiService.h"
+#include "project/CProjectView.h"
 #include "run/CDebugScreen.h"
 #include "run/CSyntaxCheck.h"
 #include "run/CWebServerRun.h"
@@ -49,11 +52,16 @@ std::string CreateFailureText(int error)
 } // namespace
 
 CKESTRIX_2App::CKESTRIX_2App()
-    : context_{colorizer_, hooks_}, recentFiles_(cmd::kRecentFileCount),
+    : hooks_(debugBar_, *controlWnd_.ProjectView()), context_{colorizer_, hooks_},
+      recentFiles_(cmd::kRecentFileCount), projectBridge_(*this, *controlWnd_.ProjectView()),
       consoleReader_([this] { debugBar_.DebugScreen()->LoadPerlPath(); }),
       checkReader_([this] { debugBar_.SyntaxCheck()->LoadPerlPath(); }),
-      webServerRun_(std::make_unique<CWebServerRun>())
+      webServerRun_(std::make_unique<CWebServerRun>()),
+      ftpWiring_(std::make_unique<FtpBrowserWiring>(*this, *controlWnd_.FtpView()))
 {
+    controlWnd_.FtpView()->SetHooks(ftpWiring_.get());
+    ftpBrowser_ = ftpWiring_.get();
+    controlWnd_.ProjectView()->SetHost(&projectBridge_);
 }
 
 CKESTRIX_2App::~CKESTRIX_2App()
@@ -111,6 +119,8 @@ bool CKESTRIX_2App::InitInstance()
     };
 
     mainFrame_ = std::make_unique<CMainFrame>(*this);
+    // The bars are in the frame now: the FTP browser reads its account.
+    ftpWiring_->ReloadSettings();
     mainFrame_->setWindowIcon(QIcon(CIconPainter::ProgramIcon()));
     help_.SetOwner(mainFrame_.get());
     if (!mainFrame_->Create()) {
@@ -118,6 +128,8 @@ bool CKESTRIX_2App::InitInstance()
         help_.SetOwner(nullptr);
         return false;
     }
+    // The bars' windows stand now: the project tree reads its settings.
+    controlWnd_.ProjectView()->LoadAppSettings();
     // The command line is not used: the program starts empty, but for the
     // unsaved text a copy that ended without saving left behind.
     mainFrame_->show();
@@ -138,13 +150,13 @@ void CKESTRIX_2App::DestroyFrame()
 
 void CKESTRIX_2App::SetProjectHost(ProjectHost* host)
 {
-    project_ = host ? host : &noProject_;
+    project_ = host ? host : &projectBridge_;
 }
 
 void CKESTRIX_2App::SetSettingsReaders(SettingsReader* ftpBrowser, SettingsReader* debugConsole,
                                        SettingsReader* syntaxCheck)
 {
-    ftpBrowser_ = ftpBrowser ? ftpBrowser : &noReader_;
+    ftpBrowser_ = ftpBrowser ? ftpBrowser : static_cast<SettingsReader*>(ftpWiring_.get());
     debugConsole_ = debugConsole ? debugConsole : &consoleReader_;
     syntaxCheck_ = syntaxCheck ? syntaxCheck : &checkReader_;
 }
@@ -310,4 +322,9 @@ void CKESTRIX_2App::OnSettings()
     debugConsole_->ReloadSettings();
     syntaxCheck_->ReloadSettings();
     colorizer_.SetTipSwitch(dialog.TipsChecked());
+    // The open scripts take the new font and colours at once.
+    for (CDocument* document : docTemplate_->Documents())
+        for (CView* view : document->Views())
+            if (auto* editor = dynamic_cast<CKESTRIX_2View*>(view))
+                editor->ReloadSettings();
 }

@@ -8,6 +8,7 @@
 #include "app/CControlWnd.h"
 #include "app/CDebugBar.h"
 #include "app/CHtmlHelpSession.h"
+#include "app/CProjectBridge.h"
 #include "app/CRecentFileList.h"
 #include "app/ProjectHost.h"
 #include "app/SettingsReader.h"
@@ -22,6 +23,7 @@ class CMainFrame;
 class CRecoverySession;
 class CWebServerRun;
 class CMultiDocTemplate;
+class FtpBrowserWiring;
 class QTranslator;
 
 class CKESTRIX_2App : public CCmdTarget {
@@ -50,10 +52,11 @@ public:
 
     // The open project's folder; "" while no project is open.
     std::string GetProjectFolder() const { return project_->GetProjectFolder(); }
-    // The project tree and the parts that re-read their settings; nullptr
-    // goes back to the ones that do nothing. Not owned.
+    // The project and the parts that re-read their settings; nullptr goes
+    // back to the project tree and to readers that do nothing. Not owned.
     void SetProjectHost(ProjectHost* host);
     ProjectHost& Project() { return *project_; }
+    EditorHooks& Hooks() { return hooks_; }
     void SetSettingsReaders(SettingsReader* ftpBrowser, SettingsReader* debugConsole,
                             SettingsReader* syntaxCheck);
 
@@ -89,16 +92,16 @@ private:
     CDebugBar debugBar_;
     CHtmlHelpSession help_;
 
-    CAppHooks hooks_{debugBar_};
+    CAppHooks hooks_;
     EditorContext context_;
     CRecentFileList recentFiles_;
-    ProjectHost noProject_;
+    CProjectBridge projectBridge_;
     SettingsReader noReader_;
     // The console and the check read the perl path again.
     CallSettingsReader consoleReader_;
     CallSettingsReader checkReader_;
     std::unique_ptr<CWebServerRun> webServerRun_;
-    ProjectHost* project_ = &noProject_;
+    ProjectHost* project_ = &projectBridge_;
     SettingsReader* ftpBrowser_ = &noReader_;
     SettingsReader* debugConsole_ = &consoleReader_;
     SettingsReader* syntaxCheck_ = &checkReader_;
@@ -106,4 +109,7 @@ private:
     std::unique_ptr<CRecoverySession> recovery_;
     std::unique_ptr<CMultiDocTemplate> docTemplate_;
     std::unique_ptr<CMainFrame> mainFrame_;
+    // The FTP browser's project folder, name dialog, dialog layouts and
+    // settings re-read.
+    std::unique_ptr<FtpBrowserWiring> ftpWiring_;
 };

@@ -2,8 +2,8 @@
 
 #include "app/CControlWnd.h"
 #include "app/CDebugBar.h"
-#include "app/builders/CIconPainter.h"
 #include "app/CKESTRIX_2App.h"
+#include "app/builders/CIconPainter.h"
 #include "app/builders/CMenuBuilder.h"
 #include "app/builders/CMenuResources.h"
 #include "editor/CSyntaxColorizer.h"
@@ -20,12 +20,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextEdit>
@@ -46,6 +48,7 @@ CMainFrame::CMainFrame(CKESTRIX_2App& app)
       router_([this] { return ActiveView(); }, {this, &app_})
 {
     setWindowTitle(sjis::ToUnicode(CMenuResources::String(CMenuResources::kMainFrameResource)));
+    setAcceptDrops(true);
 }
 
 CMainFrame::~CMainFrame()
@@ -89,8 +92,12 @@ bool CMainFrame::Create()
         SwitchMenu(open ? CMenuResources::kDocumentMenu : CMenuResources::kNoDocumentMenu);
         ActivateRemainingWindow();
         UpdateToolBar();
+        UpdateTitle();
     };
-    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateToolBar(); });
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] {
+        UpdateToolBar();
+        UpdateTitle();
+    });
     qApp->installEventFilter(this);
 
     // The command data: the tooltip window comes first, as the load creates
@@ -105,8 +112,10 @@ bool CMainFrame::Create()
 
     idleTimer_ = new QTimer(this);
     connect(idleTimer_, &QTimer::timeout, this, [this] {
-        if (isVisible())
+        if (isVisible()) {
             UpdateToolBar();
+            UpdateTitle(); // a save under a new name renames the script
+        }
     });
     idleTimer_->start(kIdleUpdateMilliseconds);
     UpdateToolBar();
@@ -373,10 +382,60 @@ void CMainFrame::CloseActiveDocument()
         docTemplate->CloseDocument(document);
 }
 
+void CMainFrame::UpdateTitle()
+{
+    QString title = sjis::ToUnicode(CMenuResources::String(CMenuResources::kMainFrameResource));
+    const CView* view = ActiveView();
+    if (const CDocument* document = view ? view->GetDocument() : nullptr)
+        title += QStringLiteral(" - ") + sjis::ToUnicode(document->GetTitle());
+    if (title != windowTitle())
+        setWindowTitle(title);
+}
+
+namespace {
+
+// The local files a drag carries; none when it carries anything else.
+QStringList DroppedFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        files << url.toLocalFile();
+    }
+    return files;
+}
+
+} // namespace
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!DroppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QStringList files = DroppedFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    for (const QString& file : files)
+        app_.DocTemplate().OpenDocumentFile(file.toStdString());
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
     CMultiDocTemplate& docTemplate = app_.DocTemplate();
-    if (!docTemplate.SaveAllModified()) {
+    if (!docTemplate.SaveAllModified() || !app_.Project().SaveModifiedOnExit()) {
         event->ignore();
         return;
     }

@@ -6,8 +6,8 @@
 // creation fails ends the program.
 #pragma once
 
-#include "app/builders/CAcceleratorTable.h"
 #include "app/CCommandRouter.h"
+#include "app/builders/CAcceleratorTable.h"
 #include "platform/docview/CCmdTarget.h"
 
 #include <QMainWindow>
@@ -77,6 +77,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Accelerators are looked up before the focused control gets a key.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Files dropped on the window (or on an editor, which takes text only)
+    // open as documents.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateMenus();
@@ -88,6 +93,8 @@ private:
     void ArrangeIcons();
     void CloseActiveDocument();
     bool RunAccelerator(UINT id);
+    // "KESTRIX ver2.0 - name.cgi" while a script's window is active.
+    void UpdateTitle();
 
     CKESTRIX_2App& app_;
     CAcceleratorTable accelerators_;

@@ -14,10 +14,11 @@ namespace {
 
 // Why a name (code page 932) is refused, as the user is told (code page
 // 932); empty when it is accepted. A name must not be empty and must be
-// single-byte characters only (half-width katakana are single bytes).
+// single-byte characters only (half-width katakana are single bytes). It
+// names something inside the project's folder: no "/" and no leading "..".
 std::string Refusal(const std::string& name, int mode)
 {
-    if (name.empty())
+    if (name.empty() || name.find('/') != std::string::npos || name.starts_with("..") || name == ".")
         return sjis::FromUtf8(mode == CNameInputDlg::kFileMode ? "ファイル名が無効です"
                                                                : "ディレクトリ名が無効です");
     if (std::any_of(name.begin(), name.end(),

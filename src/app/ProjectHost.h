@@ -1,7 +1,7 @@
 // What the application asks of the project tree: the project's folder, new
 // files joining the project, the project commands of the file menu and their
-// states. The project work supplies the real one; until then the
-// application uses this one, which has no project and does nothing.
+// states. The project tree answers through CProjectBridge; this one, which
+// has no project and does nothing, stands in for it in tests.
 #pragma once
 
 #include <string>
@@ -23,6 +23,11 @@ public:
     virtual bool IsProjectModified() const { return false; }
     // Whether a project is named (the close command's state).
     virtual bool HasProjectName() const { return false; }
+
+    // The program is about to close: a modified project is offered for
+    // saving while the main window is still shown. False keeps the
+    // program open (the save failed).
+    virtual bool SaveModifiedOnExit() { return true; }
 
     // The settings dialog was closed with OK: read the application paths
     // (the HTML editor) again.

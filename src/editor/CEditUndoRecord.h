@@ -30,6 +30,9 @@ public:
 
     // Binds the record to a control and empties it.
     void Attach(CRichEditCtrl* control);
+    // Binds the record to a control showing the same document, keeping what
+    // it holds (the windows of one document share one record).
+    void Bind(CRichEditCtrl* control) { control_ = control; }
     // Empties the record; the control stays bound.
     void Clear();
     void Set(int kind, long start, long end, std::string text);

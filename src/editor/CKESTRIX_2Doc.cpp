@@ -179,8 +179,7 @@ bool CKESTRIX_2Doc::RestoreRecovered(const std::string& file, const std::string&
     if (originalPath.empty()) {
         storedPath_.clear();
     } else {
-        if (!rtf_)
-            storedPath_ = originalPath;
+        storedPath_ = originalPath;
         if (!damagedPath_.empty())
             damagedPath_ = originalPath;
         SetPathName(originalPath, false);
@@ -216,6 +215,7 @@ void CKESTRIX_2Doc::TakeLineBreaks(std::string_view bytes)
                 first = "\n";
         }
     }
+    mixedBreaks_ = (crlf > 0) + (lf > 0) + (cr > 0) > 1;
     const std::size_t most = std::max({crlf, lf, cr});
     auto count = [&](const std::string& b) { return b == "\r\n" ? crlf : b == "\n" ? lf : cr; };
     if (first.empty())
@@ -233,6 +233,7 @@ void CKESTRIX_2Doc::ForgetFile()
     damagedPath_.clear();
     lineBreak_ = "\n";
     finalBreak_ = false;
+    mixedBreaks_ = false;
 }
 
 bool CKESTRIX_2Doc::Write(const std::string& path, std::string_view bytes) const
@@ -285,6 +286,7 @@ bool CKESTRIX_2Doc::OnOpenDocument(const std::string& path)
         }
         ForgetFile();
         rtf_ = true;
+        storedPath_ = path;
         return Opened(path);
     }
 
@@ -346,6 +348,15 @@ bool CKESTRIX_2Doc::OnOpenDocument(const std::string& path)
                      "保存すると、それらの文字は標準のコードで書き込まれます。"),
                    J("通知"), MB_OK | MB_ICONINFORMATION);
     }
+    if (mixedBreaks_) {
+        // The control holds plain line breaks: which break each line had is
+        // not kept, and the user is told before saving can change it.
+        const char* name = lineBreak_ == "\r\n" ? "CR+LF" : lineBreak_ == "\r" ? "CR" : "LF";
+        MessageBox(view,
+                   J("このファイルには異なる改行コードが混在しています。保存すると、すべての改行が ") + name +
+                       J(" に統一されます。"),
+                   J("通知"), MB_OK | MB_ICONINFORMATION);
+    }
     return Opened(path);
 }
 
@@ -370,6 +381,17 @@ std::string CKESTRIX_2Doc::PlainText() const
     return out;
 }
 
+bool CKESTRIX_2Doc::RefuseDamagedTarget(const std::string& target) const
+{
+    if (damagedPath_.empty() || !SameFile(target, damagedPath_))
+        return false;
+    MessageBox(View(),
+               J("このファイルは Shift-JIS として正しくない文字を含んでいるため、上書き保存できません。"
+                 "別の名前で保存してください。"),
+               J("通知"), MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}
+
 bool CKESTRIX_2Doc::OnSaveDocument(const std::string& path)
 {
     CKESTRIX_2View* view = View();
@@ -380,19 +402,13 @@ bool CKESTRIX_2Doc::OnSaveDocument(const std::string& path)
         target = GetPathName();
     if (target.empty())
         return false;
-    if (!damagedPath_.empty() && SameFile(target, damagedPath_)) {
-        MessageBox(view,
-                   J("このファイルは Shift-JIS として正しくない文字を含んでいるため、上書き保存できません。"
-                     "別の名前で保存してください。"),
-                   J("通知"), MB_OK | MB_ICONEXCLAMATION);
+    if (RefuseDamagedTarget(target))
         return false;
-    }
     const std::optional<std::string> replaced = CDocVersions::Capture(target);
     if (!Write(target, rtf_ ? view->StreamOut(StreamFormat::Rtf) : PlainText()))
         return false;
     CDocVersions::Keep(target, replaced);
-    if (!rtf_)
-        storedPath_ = target;
+    storedPath_ = target;
     if (!damagedPath_.empty()) {
         // The new file holds exactly what is shown: it may be edited.
         damagedPath_.clear();
@@ -407,6 +423,8 @@ bool CKESTRIX_2Doc::SaveConverted(int kind, const std::string& path)
 {
     CKESTRIX_2View* view = View();
     if (!view || path.empty())
+        return false;
+    if (RefuseDamagedTarget(path))
         return false;
     // The converter's options by code: NkfCode's order, which is also kind's.
     static constexpr const char* kOptions[] = {"s", "j", "e"};

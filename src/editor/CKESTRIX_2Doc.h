@@ -34,8 +34,8 @@ public:
 
     // True when the document was read (and is saved) as RTF.
     bool IsRtf() const { return rtf_; }
-    // The path of a plain-text file as it was opened, or as it was last
-    // saved (empty for RTF and for a new script not saved yet).
+    // The path of the file as it was opened, or as it was last saved (empty
+    // for a new script not saved yet): the file the syntax check reads.
     const std::string& StoredPath() const { return storedPath_; }
 
     // Writes a copy of the whole script converted to Shift-JIS (0), JIS (1)
@@ -53,6 +53,10 @@ private:
     // The script's text as a plain file: the control's lines joined by the
     // document's line break, with the final break when the file had one.
     std::string PlainText() const;
+    // A file opened read-only because it is not valid Shift-JIS is written
+    // over by no save of any kind: tells the user and returns true when the
+    // target is that file.
+    bool RefuseDamagedTarget(const std::string& target) const;
     // Reads the line breaks of a file's bytes.
     void TakeLineBreaks(std::string_view bytes);
     // Tells the user why a file cannot be opened; always false.
@@ -67,7 +71,8 @@ private:
     bool rtf_ = false;
     std::string storedPath_;
     std::string lineBreak_ = "\n";
-    bool finalBreak_ = false; // the last line ends with a line break
+    bool finalBreak_ = false;  // the last line ends with a line break
+    bool mixedBreaks_ = false; // the file's lines end in more than one kind of break
     // A file that held bytes Shift-JIS does not define is shown read-only
     // and never written over: its path.
     std::string damagedPath_;

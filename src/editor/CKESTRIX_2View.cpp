@@ -5,24 +5,28 @@
 #include "editor/CKESTRIX_2Doc.h"
 #include "editor/CSyntaxColorizer.h"
 #include "platform/docview/CDocument.h"
-#include "platform/ui/CFaceSubstitution.h"
 #include "platform/docview/CMDIChildWnd.h"
-#include "platform/resources/ProgramResources.h"
 #include "platform/registry/SettingsStore.h"
+#include "platform/resources/ProgramResources.h"
 #include "platform/text/Sjis.h"
+#include "platform/ui/CFaceSubstitution.h"
 #include "platform/ui/UiService.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -75,7 +79,7 @@ void SayNotFound(QWidget* owner, const std::string& what)
 } // namespace
 
 CKESTRIX_2View::CKESTRIX_2View(EditorContext& context, QWidget* parent)
-    : CRichEditCtrl(parent), context_(context), undo_(std::make_unique<CEditUndoRecord>())
+    : CRichEditCtrl(parent), context_(context), undo_(std::make_shared<CEditUndoRecord>())
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
 }
@@ -96,6 +100,12 @@ bool CKESTRIX_2View::OnCreate()
     imeEnded_ = false;
     composing_ = false;
     undo_->Attach(this);
+    ReadFontSettings();
+    return true;
+}
+
+void CKESTRIX_2View::ReadFontSettings()
+{
     const settings::ViewFont font = settings::LoadViewFont();
     editorFormat_ = CharFormat{};
     editorFormat_.mask = CFM_FACE | CFM_SIZE | CFM_CHARSET;
@@ -107,24 +117,70 @@ bool CKESTRIX_2View::OnCreate()
     // Faces named in the settings or in the coloured stream that this
     // system lacks draw in an installed Japanese family.
     CFaceSubstitution::InstallSubstitutions(font.face);
-    return true;
+}
+
+void CKESTRIX_2View::ApplyTabWidth()
+{
+    QFont font(sjis::ToUnicode(editorFormat_.face));
+    if (editorFormat_.heightTwips > 0)
+        font.setPointSizeF(editorFormat_.heightTwips / 20.0);
+    setTabStopDistance(8 * QFontMetricsF(font, this).horizontalAdvance(QLatin1Char(' ')));
+}
+
+void CKESTRIX_2View::ReloadSettings()
+{
+    ReadFontSettings();
+    ApplyTabWidth();
+    const bool modified = GetModify();
+    long s = 0, e = 0;
+    GetSel(s, e);
+    const int scrolled = verticalScrollBar()->value();
+    CSyntaxColorizer& engine = context_.colorizer;
+    engine.SetColors(commandColor_, commentColor_);
+    engine.SetFont(editorFormat_.face, editorFormat_.heightTwips, editorFormat_.charSet);
+    SetDefaultCharFormat(editorFormat_);
+    // The whole script is coloured again in the new font and colours.
+    engine.BuildFromControl(*this);
+    SetSel(s, e);
+    verticalScrollBar()->setValue(scrolled);
+    SetModify(modified);
 }
 
 void CKESTRIX_2View::OnInitialUpdate()
 {
     LimitText(kTextLimit);
+    printMarginTwips_ = 720;
+    ApplyTabWidth();
+    // A further window on a document shows the text of its first window.
+    CDocument* document = GetDocument();
+    auto* first = document ? dynamic_cast<CKESTRIX_2View*>(document->FirstView()) : nullptr;
+    if (first && first != this) {
+        ShareDocumentOf(*first);
+        return;
+    }
     if (GetTextLength() == 0)
         SetDefaultCharFormat(editorFormat_);
-    printMarginTwips_ = 720;
     SetModify(false);
+}
+
+void CKESTRIX_2View::ShareDocumentOf(CKESTRIX_2View& first)
+{
+    ShareDocument(first);
+    setReadOnly(first.isReadOnly());
+    SetDefaultCharFormat(first.editorFormat_);
+    // The document keeps one record of its last edit, whichever window made it.
+    undo_ = first.undo_;
+    SetSel(0, 0);
 }
 
 std::string CKESTRIX_2View::FrameTitle() const
 {
-    if (CMDIChildWnd* frame = GetParentFrame())
-        return frame->GetWindowText();
+    // A document in several windows is still one script ("name", not
+    // "name:2").
     if (CDocument* document = GetDocument())
         return document->GetTitle();
+    if (CMDIChildWnd* frame = GetParentFrame())
+        return frame->GetWindowText();
     return {};
 }
 
@@ -132,6 +188,7 @@ std::string CKESTRIX_2View::FrameTitle() const
 
 void CKESTRIX_2View::keyPressEvent(QKeyEvent* event)
 {
+    undo_->Bind(this);
     // The edit shortcuts take the view's own paths, so that every edit is
     // recorded for undo and recoloured.
     struct Shortcut {
@@ -274,6 +331,7 @@ void CKESTRIX_2View::keyReleaseEvent(QKeyEvent* event)
 
 void CKESTRIX_2View::inputMethodEvent(QInputMethodEvent* event)
 {
+    undo_->Bind(this);
     const bool preedit = !event->preeditString().isEmpty();
     const QString commit = event->commitString();
     // A composition starts with its first preedit text (or with a commit
@@ -364,6 +422,7 @@ void CKESTRIX_2View::RunPopupCommand(UINT id)
 
 bool CKESTRIX_2View::OnCommand(UINT id)
 {
+    undo_->Bind(this);
     switch (id) {
     case ID_EDIT_PASTE: OnEditPaste(); return true;
     case ID_EDIT_CUT: OnEditCut(); return true;
@@ -424,6 +483,15 @@ void CKESTRIX_2View::RecolorLines(long first, long last)
 
 void CKESTRIX_2View::ReplaceSelectionRecorded(const std::function<void()>& insert)
 {
+    if (inRecordedEdit_) {
+        insert();
+        return;
+    }
+    inRecordedEdit_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{inRecordedEdit_};
     long s = 0, e = 0;
     GetSel(s, e);
     const auto [first, last] = LineRange(s, e);
@@ -454,6 +522,42 @@ void CKESTRIX_2View::OnEditPaste()
     if (!data || !data->hasText() || data->text().isEmpty())
         return;
     ReplaceSelectionRecorded([this] { Paste(); });
+}
+
+bool CKESTRIX_2View::canInsertFromMimeData(const QMimeData* source) const
+{
+    if (source && source->hasUrls()) {
+        const QList<QUrl> urls = source->urls();
+        if (std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
+            return false;
+    }
+    return CRichEditCtrl::canInsertFromMimeData(source);
+}
+
+void CKESTRIX_2View::insertFromMimeData(const QMimeData* source)
+{
+    if (isReadOnly() || !source || !source->hasText() || source->text().isEmpty())
+        return;
+    undo_->Bind(this);
+    ReplaceSelectionRecorded([this, source] { CRichEditCtrl::insertFromMimeData(source); });
+}
+
+void CKESTRIX_2View::dropEvent(QDropEvent* event)
+{
+    // The drop goes in here rather than inside the control's own edit block,
+    // where positions are not yet up to date for the recolouring.
+    QDragLeaveEvent leave; // clears the drop caret
+    CRichEditCtrl::dragLeaveEvent(&leave);
+    const QMimeData* data = event->mimeData();
+    if (isReadOnly() || !canInsertFromMimeData(data)) {
+        event->ignore();
+        return;
+    }
+    setTextCursor(cursorForPosition(event->position().toPoint()));
+    insertFromMimeData(data);
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    setFocus();
 }
 
 void CKESTRIX_2View::OnEditCut()
@@ -616,6 +720,9 @@ void CKESTRIX_2View::OnConvertedSave(int kind)
     request.defaultExtension = ".cgi";
     request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
     request.initialName = CutToBytes(FrameTitle(), kMaxInitialName);
+    // The copy is usually wanted beside the script.
+    if (!document->GetPathName().empty())
+        request.initialFolder = std::filesystem::path(document->GetPathName()).parent_path().string();
     const std::optional<std::string> chosen = UiService::Current().FileDialog(request);
     if (!chosen)
         return;

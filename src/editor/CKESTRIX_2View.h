@@ -5,9 +5,9 @@
 
 #include "editor/CFindReplaceDialog.h"
 #include "editor/EditorHooks.h"
+#include "platform/docview/CView.h"
 #include "platform/resources/CResourceScript.h"
 #include "platform/richedit/CRichEditCtrl.h"
-#include "platform/docview/CView.h"
 
 #include <QKeySequence>
 #include <QPointer>
@@ -38,13 +38,16 @@ public:
     bool OnUpdateCommand(CCmdUI& ui) override;
 
     CEditUndoRecord& UndoRecord();
+    // Reads the font and colour settings again and shows the script in
+    // them; the text, the selection and the modified mark stay as they are.
+    void ReloadSettings();
     COLORREF CommandColor() const { return commandColor_; }
     COLORREF CommentColor() const { return commentColor_; }
     // The editor font read from the settings (face cp932, twips, charset).
     const CharFormat& EditorFormat() const { return editorFormat_; }
 
-    // The title of the view's frame (cp932): how the project tree knows the
-    // script. The document's title while the view has no frame.
+    // The script's title (cp932), the document's, whichever of its windows
+    // the view is in: how the project tree knows the script.
     std::string FrameTitle() const;
 
     // The edit pop-up menu, built afresh with its items' states; the caller
@@ -69,6 +72,14 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Dropped text and the X11 selection (middle-click) paste go in as a
+    // paste does: recorded for undo, recoloured, subs rescanned. A text
+    // dragged within the window is copied to where it is dropped (a move
+    // would be two edits, more than the one-step undo holds). Dropped files
+    // are no text: the main window opens them.
+    void insertFromMimeData(const QMimeData* source) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void dropEvent(QDropEvent* event) override;
 
     EditorContext& context_;
     CharFormat editorFormat_;
@@ -76,6 +87,12 @@ protected:
     COLORREF commentColor_ = 0x0000FF00;
 
 private:
+    // Reads the editor font and colours from the settings.
+    void ReadFontSettings();
+    // A tab is 8 columns of the editor font's half-width character.
+    void ApplyTabWidth();
+    // Shows the first window's text, colours and undo record.
+    void ShareDocumentOf(CKESTRIX_2View& first);
     void AddEditMenuItems(QMenu* menu, const std::vector<MenuItemResource>& items);
     void OnEditPaste();
     void OnEditCut();
@@ -110,7 +127,8 @@ private:
     // the word at the caret.
     void ApplyEditorFontToWord();
 
-    std::unique_ptr<CEditUndoRecord> undo_;
+    std::shared_ptr<CEditUndoRecord> undo_;
+    bool inRecordedEdit_ = false;
     bool imeEnded_ = false;
     bool composing_ = false;
     // Print margins in twips, set when the view is first shown.

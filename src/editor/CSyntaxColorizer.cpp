@@ -3,10 +3,10 @@
 #include "editor/CColorStreamReader.h"
 #include "editor/CLineReader.h"
 #include "editor/CommandTipWindow.h"
-#include "platform/richedit/CRichEditCtrl.h"
-#include "platform/text/Nkf.h"
 #include "platform/registry/SettingsStore.h"
+#include "platform/richedit/CRichEditCtrl.h"
 #include "platform/shell/Shell.h"
+#include "platform/text/Nkf.h"
 #include "platform/ui/UiService.h"
 
 #include <QWidget>
@@ -143,17 +143,18 @@ std::string CSyntaxColorizer::BuildStream(CLineReader& reader, bool convert) con
     // The code is judged on the whole file: a single line is too short to
     // judge (a Shift-JIS line of half-width katakana reads as valid EUC
     // kanji), and a Shift-JIS file needs no conversion at all.
+    // Every line is read in the code judged for the file: a line of
+    // half-width katakana alone would otherwise be judged anew, and as EUC
+    // kanji or Shift-JIS katakana by chance.
+    const NkfInput code = convert ? NkfDetect(reader.Data()) : NkfInput::ShiftJis;
     std::string line;
-    std::vector<char> converted;
     while (reader.ReadString(line)) {
-        if (!convert) {
+        if (!convert || code == NkfInput::ShiftJis || code == NkfInput::Ascii) {
             builder.AppendLine(line, CColorStreamBuilder::Paragraph::PlainText);
             continue;
         }
-        SetNkfOption("s");
-        converted.assign(line.size() * 2 + 1, '\0');
-        NkfConvert(converted.data(), converted.size(), line.c_str());
-        builder.AppendLine(std::string_view(converted.data()), CColorStreamBuilder::Paragraph::PlainText);
+        builder.AppendLine(NkfConvertFrom(line, code, NkfCode::ShiftJis),
+                           CColorStreamBuilder::Paragraph::PlainText);
     }
     builder.AppendEnd();
     return builder.Take();
@@ -256,8 +257,10 @@ bool CSyntaxColorizer::RecolorCaretLine(CRichEditCtrl* control, int key)
     long start = lineStart;
     if (key == 13 && line > 0) {
         // Enter split a line: unless the split line ends in a comment, it is
-        // recoloured too (its end may have been a command word).
-        const long probe = std::max(0L, lineStart - 3);
+        // recoloured too (its end may have been a command word). The caret
+        // just before the break reads the format of the line's last
+        // character (a break is one position).
+        const long probe = std::max(0L, lineStart - 1);
         control->SetSel(probe, probe);
         const CharFormat format = control->GetCharFormat();
         const bool commentColored = (format.mask & CFM_COLOR) && !(format.effects & CFE_AUTOCOLOR) &&

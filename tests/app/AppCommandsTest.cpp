@@ -11,6 +11,8 @@
 #include "editor/CKESTRIX_2View.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -325,12 +327,15 @@ TEST_F(AppCommandsTest, SettingsOkMakesEachPartReadItsSettingsThenSetsTheTipSwit
     EXPECT_TRUE(Frame().SendCommand(32781));
     EXPECT_TRUE(log.empty());
 
-    // OK with the tips off, as the dialog opens without stored settings.
+    // OK with the tips switched off (the dialog opens with them on, as the
+    // editor has them without stored settings).
     ui.AnswerBox(IDOK);
     QWidget* parent = nullptr;
     WhenDialog<CSettingDlg>([&parent](CSettingDlg& dialog) {
         parent = dialog.parentWidget();
-        EXPECT_FALSE(dialog.findChild<QCheckBox*>(QStringLiteral("1028"))->isChecked());
+        QCheckBox* tips = dialog.findChild<QCheckBox*>(QStringLiteral("1028"));
+        EXPECT_TRUE(tips->isChecked());
+        tips->setChecked(false);
         Press(dialog, IDOK);
     });
     Frame().SendCommand(32781);
@@ -352,6 +357,65 @@ TEST_F(AppCommandsTest, SettingsOkMakesEachPartReadItsSettingsThenSetsTheTipSwit
 
     App().SetProjectHost(nullptr);
     App().SetSettingsReaders(nullptr, nullptr, nullptr);
+}
+
+// The colour and point size of the character at a position of an editor.
+std::pair<COLORREF, LONG> FormatAt(CKESTRIX_2View* view, long pos)
+{
+    view->SetSel(pos, pos + 1);
+    const CharFormat format = view->GetCharFormat();
+    view->SetSel(0, 0);
+    return {(format.effects & CFE_AUTOCOLOR) ? 0 : format.color, format.heightTwips};
+}
+
+TEST_F(AppCommandsTest, SettingsOkAppliesToTheOpenScriptsAndUnchangedChangesNothing)
+{
+    files_.write("s.cgi", "print 1;\t# note\n");
+    CDocument* document = OpenFile(files_.file("s.cgi"));
+    auto* view = dynamic_cast<CKESTRIX_2View*>(ActiveView());
+    ASSERT_NE(view, nullptr);
+    const long print = view->FindText(FR_DOWN, 0, -1, "print");
+    const long note = view->FindText(FR_DOWN, 0, -1, "#");
+    const auto printBefore = FormatAt(view, print);
+    const auto noteBefore = FormatAt(view, note);
+    EXPECT_EQ(printBefore, std::make_pair(COLORREF(0x00FF0000), LONG(200)));
+    EXPECT_EQ(noteBefore, std::make_pair(COLORREF(0x0000FF00), LONG(200)));
+    // A tab is 8 half-width characters of the editor font.
+    const double tab = view->tabStopDistance();
+    auto expectTabOfEightSpaces = [&](double points) {
+        QFont font(sjis::ToUnicode(view->EditorFormat().face));
+        font.setPointSizeF(points);
+        EXPECT_DOUBLE_EQ(view->tabStopDistance(), 8 * QFontMetricsF(font, view).horizontalAdvance(u' '));
+    };
+    expectTabOfEightSpaces(10);
+
+    // OK on the untouched dialog changes nothing in the editor.
+    ui.AnswerBox(IDOK);
+    WhenDialog<CSettingDlg>([](CSettingDlg& dialog) { Press(dialog, IDOK); });
+    Frame().SendCommand(32781);
+    EXPECT_EQ(FormatAt(view, print), printBefore);
+    EXPECT_EQ(FormatAt(view, note), noteBefore);
+    EXPECT_DOUBLE_EQ(view->tabStopDistance(), tab);
+    EXPECT_EQ(App().Colorizer().TipSwitch(), 1);
+
+    // A new size and comment colour reach the open script at once; its
+    // text and modified mark stay.
+    view->SetSel(view->GetTextLength(), view->GetTextLength());
+    Type(view, "x");
+    ui.AnswerBox(IDOK);
+    ui.AnswerColor(0x00123456);
+    WhenDialog<CSettingDlg>([](CSettingDlg& dialog) {
+        dialog.findChild<QComboBox*>(QStringLiteral("1025"))->setEditText("20");
+        QTest::mouseClick(dialog.findChild<QWidget*>(QStringLiteral("1033")), Qt::LeftButton);
+        Press(dialog, IDOK);
+    });
+    Frame().SendCommand(32781);
+    EXPECT_EQ(view->GetTextRange(0, -1), "print 1;\t# notex");
+    EXPECT_TRUE(document->IsModified());
+    EXPECT_EQ(FormatAt(view, print), std::make_pair(COLORREF(0x00FF0000), LONG(400)));
+    EXPECT_EQ(FormatAt(view, note), std::make_pair(COLORREF(0x00123456), LONG(400)));
+    expectTabOfEightSpaces(20);
+    EXPECT_GT(view->tabStopDistance(), tab);
 }
 
 TEST_F(AppCommandsTest, VersionDialogShowsItsPictureAndClosesWithOk)

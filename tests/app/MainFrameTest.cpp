@@ -9,7 +9,9 @@
 #include "project/CProjectView.h"
 
 #include <QAction>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -91,6 +93,10 @@ TEST_F(MainFrameTest, StartsCentredWithTitleToolbarAndBothBarsButNoStatusBar)
     EXPECT_NEAR(workspace.width(), 320, 8);
     EXPECT_NEAR(output.height(), 150, 8);
     EXPECT_EQ(output.windowTitle(), QStringLiteral("Debug Window"));
+    // The workspace has no title; each bar docks on its own side only.
+    EXPECT_EQ(workspace.windowTitle(), QString());
+    EXPECT_EQ(workspace.allowedAreas(), Qt::LeftDockWidgetArea);
+    EXPECT_EQ(output.allowedAreas(), Qt::BottomDockWidgetArea);
 }
 
 TEST_F(MainFrameTest, BarsShowTheirTabsAndSelectOnlyExistingOnes)
@@ -212,8 +218,8 @@ TEST_F(MainFrameTest, Menu129ComesWithTheFirstDocumentAndGoesWithTheLast)
     EXPECT_FALSE(Frame().MenuBar(128)->isVisible());
 
     EXPECT_EQ(PopupTitles(bar), Lines({"ファイル(&F)", "編集(&E)", "表示(&V)", "ｳｨﾝﾄﾞｳ(&W)", "ﾍﾙﾌﾟ(&H)"}));
-    EXPECT_EQ(Describe(Popup(bar, 0)), Lines({"57600 新規作成",
-                                              "57601 開く",
+    EXPECT_EQ(Describe(Popup(bar, 0)), Lines({"57600 新規作成(&N)\tCtrl+N",
+                                              "57601 開く(&O)...\tCtrl+O",
                                               "57602 閉じる(&C)",
                                               "57603 上書き保存(&S)\tCtrl+S",
                                               "57604 名前を付けて保存(&A)...",
@@ -445,6 +451,94 @@ TEST_F(MainFrameTest, NewWindowNumbersTheTitlesAndTheWindowMenuListsThem)
     Frame().SendCommand(57648);
     Frame().SendCommand(57648);
     EXPECT_EQ(WindowTitles(), Lines({"KESTRI1:1", "KESTRI1:2", "KESTRI1:3"}));
+}
+
+TEST_F(MainFrameTest, ASecondWindowShowsTheSameScriptAndItsLastWindowAsksAboutChanges)
+{
+    const std::string path = files_.write("two.cgi", "print 1;\n# note\n");
+    CDocument* document = OpenFile(path);
+    ASSERT_NE(document, nullptr);
+    auto* first = dynamic_cast<CKESTRIX_2View*>(ActiveView());
+    ASSERT_NE(first, nullptr);
+    QMdiSubWindow* firstWindow = Frame().MdiArea()->currentSubWindow();
+    first->SetSel(0, 0);
+    Type(first, Q("exit; "));
+    ASSERT_TRUE(document->IsModified());
+
+    Frame().SendCommand(57648);
+    auto* second = dynamic_cast<CKESTRIX_2View*>(ActiveView());
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(second, first);
+    EXPECT_EQ(second->GetDocument(), document);
+    // The same text with its colours, and the document's modified mark.
+    EXPECT_EQ(second->GetTextRange(0, -1), "exit; print 1;\r# note");
+    EXPECT_TRUE(document->IsModified());
+    second->SetSel(second->FindText(FR_DOWN, 0, -1, "#"), second->FindText(FR_DOWN, 0, -1, "#") + 1);
+    const CharFormat comment = second->GetCharFormat();
+    EXPECT_EQ(comment.color, first->CommentColor());
+    EXPECT_FALSE(comment.effects & CFE_AUTOCOLOR);
+    // What is typed in either window shows in both, coloured.
+    second->SetSel(second->GetTextLength(), second->GetTextLength());
+    QTest::keyClick(second, Qt::Key_Return);
+    Type(second, Q("print 2;"));
+    EXPECT_EQ(first->GetTextRange(0, -1), "exit; print 1;\r# note\rprint 2;");
+    first->SetSel(first->FindText(FR_DOWN, 0, -1, "print 2"), first->FindText(FR_DOWN, 0, -1, "print 2") + 1);
+    EXPECT_EQ(first->GetCharFormat().color, first->CommandColor());
+    // Undo in the first window takes back the edit made in the second.
+    Frame().MdiArea()->setActiveSubWindow(firstWindow);
+    first->OnCommand(57643);
+    EXPECT_EQ(second->GetTextRange(0, -1), "exit; print 1;\r# note\rprint 2");
+
+    // Closing the first window asks nothing; the second still holds the
+    // edits, and closing it asks about them.
+    firstWindow->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(ui.Boxes().empty());
+    ASSERT_EQ(OpenDocuments(), 1u);
+    EXPECT_EQ(second->GetTextRange(0, -1), "exit; print 1;\r# note\rprint 2");
+    EXPECT_TRUE(document->IsModified());
+    ui.AnswerBox(IDYES);
+    Frame().MdiArea()->currentSubWindow()->close();
+    QApplication::processEvents();
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    EXPECT_NE(ui.Boxes()[0].Utf8Text().find("two.cgi"), std::string::npos) << ui.Boxes()[0].Utf8Text();
+    EXPECT_EQ(OpenDocuments(), 0u);
+    EXPECT_EQ(ReadFileBytes(path), "exit; print 1;\n# note\nprint 2\n");
+}
+
+TEST_F(MainFrameTest, DroppedFilesOpenAsDocumentsAndTheTitleNamesTheActiveScript)
+{
+    EXPECT_EQ(Frame().windowTitle(), Q("KESTRIX ver2.0"));
+    const std::string a = files_.write("a.cgi", "print 1;\n");
+    const std::string b = files_.write("b.pl", "print 2;\n");
+    QMimeData data;
+    data.setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString(a)), QUrl::fromLocalFile(QString::fromStdString(b))});
+    const QPoint at = Frame().rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &drop);
+    EXPECT_EQ(OpenDocuments(), 2u);
+    EXPECT_EQ(WindowTitles(), Lines({"a.cgi", "b.pl"}));
+    EXPECT_EQ(Frame().windowTitle(), Q("KESTRIX ver2.0 - b.pl"));
+    Frame().MdiArea()->setActiveSubWindow(Frame().MdiArea()->subWindowList().front());
+    EXPECT_EQ(Frame().windowTitle(), Q("KESTRIX ver2.0 - a.cgi"));
+    // Saved under a new name, the title follows.
+    ASSERT_TRUE(ActiveDocument()->DoSave(files_.file("renamed.cgi")));
+    QTest::qWait(400);
+    EXPECT_EQ(Frame().windowTitle(), Q("KESTRIX ver2.0 - renamed.cgi"));
+    Frame().SendCommand(57602);
+    Frame().SendCommand(57602);
+    EXPECT_EQ(OpenDocuments(), 0u);
+    EXPECT_EQ(Frame().windowTitle(), Q("KESTRIX ver2.0"));
+    // A drag of anything but files is not taken.
+    QMimeData text;
+    text.setText("print");
+    QDragEnterEvent textEnter(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &textEnter);
+    EXPECT_FALSE(textEnter.isAccepted());
 }
 
 TEST_F(MainFrameTest, CascadeTileAndArrangeIconsPlaceTheWindows)

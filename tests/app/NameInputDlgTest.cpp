@@ -86,6 +86,23 @@ TEST_F(NameInputDlgTest, EmptyNameIsRefusedInEveryMode)
     EXPECT_EQ(dialog_->GetName(), "cgi-bin");
 }
 
+TEST_F(NameInputDlgTest, NamesReachingOutsideTheFolderAreRefused)
+{
+    for (const auto& [mode, message] :
+         {std::pair{CNameInputDlg::kFileMode, "ファイル名が無効です"},
+          std::pair{CNameInputDlg::kDirectoryMode, "ディレクトリ名が無効です"}}) {
+        Open(mode);
+        for (const char* name : {"../x", "a/b", "..", ".", "/etc/passwd", "..\\x"}) {
+            Edit()->setText(name);
+            ExpectRefused(message);
+        }
+        Edit()->setText(".htaccess");
+        PressOk();
+        EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+        EXPECT_EQ(dialog_->GetName(), ".htaccess");
+    }
+}
+
 TEST_F(NameInputDlgTest, DoubleByteCharactersAreRefusedHalfWidthKanaTaken)
 {
     Open(CNameInputDlg::kFileMode);

@@ -80,13 +80,24 @@ TEST_F(EditorFile, AnEditedScriptKeepsItsLineBreaks)
     EXPECT_TRUE(lf->DoFileSave());
     EXPECT_EQ(ReadFileBytes(dir_.file("lf.cgi")), "a\n\nb");
 
-    // A mixed file is saved with the break most of its lines use.
+    // A mixed file is saved with the break most of its lines use, and the
+    // user is told so on opening it.
+    ui_.AnswerBox(IDOK);
     CKESTRIX_2Doc* mixed = OpenBytes("mixed.cgi", "a\r\nb\nc\nd\r\ne\n");
     EXPECT_EQ(mixed->LineBreak(), "\n");
+    EXPECT_EQ(
+        LastBox(),
+        "このファイルには異なる改行コードが混在しています。保存すると、すべての改行が LF に統一されます。");
+    ui_.AnswerBox(IDOK);
+    OpenBytes("mostly-crlf.cgi", "a\r\nb\r\nc\n");
+    EXPECT_NE(LastBox().find("すべての改行が CR+LF に統一されます"), std::string::npos) << LastBox();
+    const std::size_t boxes = ui_.Boxes().size();
     EXPECT_TRUE(mixed->DoFileSave());
     EXPECT_EQ(ReadFileBytes(dir_.file("mixed.cgi")), "a\nb\nc\nd\ne\n");
-    // Old Macintosh files keep their CRs.
+    // Old Macintosh files keep their CRs; a file of one kind of break is
+    // opened without a word.
     EXPECT_EQ(RoundTrip("mac.cgi", "a\rb\r"), "a\rb\r");
+    EXPECT_EQ(ui_.Boxes().size(), boxes);
 }
 
 TEST_F(EditorFile, ANewScriptIsSavedWithLineFeeds)
@@ -214,7 +225,7 @@ TEST_F(EditorFile, AnRtfFileIsSavedAsRtf)
     ASSERT_NE(doc, nullptr);
     CKESTRIX_2View* view = ViewOf(doc);
     EXPECT_TRUE(doc->IsRtf());
-    EXPECT_EQ(doc->StoredPath(), "");
+    EXPECT_EQ(doc->StoredPath(), dir_.file("doc.rtf"));
     const std::string text = Text(view);
     EXPECT_NE(text.find("print \"日本\";"), std::string::npos) << text;
     EXPECT_NE(text.find("# note"), std::string::npos) << text;
@@ -231,10 +242,11 @@ TEST_F(EditorFile, AnRtfFileIsSavedAsRtf)
     ASSERT_NE(again, nullptr);
     EXPECT_TRUE(again->IsRtf());
     EXPECT_EQ(Text(ViewOf(again)), edited);
-    // An RTF document has no script file to check.
-    ui_.AnswerBox(IDOK);
+    // Saved under a new name, the syntax check reads that file at once.
+    EXPECT_TRUE(again->DoSave(dir_.file("copy.rtf")));
     ViewOf(again)->RunPopupCommand(32791);
-    EXPECT_TRUE(hooks_.executed.empty());
+    ASSERT_EQ(hooks_.executed.size(), 1u);
+    EXPECT_EQ(hooks_.executed[0].text, dir_.file("copy.rtf"));
 }
 
 TEST_F(EditorFile, ConvertedCopiesMatchTheNkfCommand)
@@ -268,6 +280,7 @@ TEST_F(EditorFile, ConvertedCopiesMatchTheNkfCommand)
         EXPECT_EQ(request.defaultExtension, ".cgi");
         EXPECT_EQ(request.flags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR);
         EXPECT_EQ(U(request.initialName), "conv.cgi");
+        EXPECT_EQ(request.initialFolder, dir_.path());
         const std::string expected = CommandOutput(std::string("nkf ") + c.nkf + " '" + sjis + "'");
         ASSERT_FALSE(expected.empty());
         EXPECT_EQ(ReadFileBytes(target + ".cgi"), expected) << c.title;
@@ -351,6 +364,21 @@ TEST_F(EditorFile, AnEucOrJisFileOpensConvertedAndIsSavedAsShiftJis)
     EXPECT_EQ(Text(ViewOf(jis)), "print \"日本語のテキスト\"; # 表示\nexit;");
 }
 
+TEST_F(EditorFile, EveryLineOfAnEucFileIsReadAsEucEvenALineOfHalfWidthKatakanaAlone)
+{
+    // Alone, the second line's bytes would read as Shift-JIS kanji; the file
+    // as a whole is EUC-JP, and so is each of its lines.
+    const std::string text = J("# 日本語のスクリプト\nprint \"ﾊﾝｶｸｶﾅ ｿﾌﾄ {ｶﾅ}\";\nexit;\n");
+    const std::string euc = NkfConvertText(text, NkfCode::Euc);
+    ASSERT_EQ(NkfDetect(euc), NkfInput::Euc);
+    ui_.AnswerBox(IDOK);
+    CKESTRIX_2Doc* doc = OpenBytes("kana-euc.cgi", euc);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(Text(ViewOf(doc)), "# 日本語のスクリプト\nprint \"ﾊﾝｶｸｶﾅ ｿﾌﾄ {ｶﾅ}\";\nexit;");
+    EXPECT_TRUE(doc->DoFileSave());
+    EXPECT_EQ(ReadFileBytes(dir_.file("kana-euc.cgi")), text);
+}
+
 TEST_F(EditorFile, BinaryAndOversizedFilesAreRefused)
 {
     ui_.AnswerBox(IDOK);
@@ -405,6 +433,14 @@ TEST_F(EditorFile, AFileWithBrokenShiftJisOpensReadOnlyAndIsNeverOverwritten)
     EXPECT_FALSE(doc->DoFileSave());
     EXPECT_NE(LastBox().find("上書き保存できません"), std::string::npos) << LastBox();
     EXPECT_EQ(ReadFileBytes(dir_.file("broken.cgi")), bytes);
+    // Nor do the converted saves write over it, whatever their code.
+    for (UINT command : {32784u, 32786u, 32787u}) {
+        ui_.AnswerFile(dir_.file("broken.cgi"));
+        ui_.AnswerBox(IDOK);
+        view->OnCommand(command);
+        EXPECT_NE(LastBox().find("上書き保存できません"), std::string::npos) << command << LastBox();
+        EXPECT_EQ(ReadFileBytes(dir_.file("broken.cgi")), bytes) << command;
+    }
     // Saved under another name it holds what is shown, and may be edited.
     EXPECT_TRUE(doc->DoSave(dir_.file("fixed.cgi")));
     EXPECT_EQ(ReadFileBytes(dir_.file("fixed.cgi")), J("print \"?日本\";\n"));

@@ -6,12 +6,14 @@
 
 #include "editor/CEditUndoRecord.h"
 #include "editor/CToolTipWindow.h"
-#include "platform/ui/CFaceSubstitution.h"
 #include "platform/registry/SettingsStore.h"
+#include "platform/ui/CFaceSubstitution.h"
 
 #include <QClipboard>
+#include <QDropEvent>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QMimeData>
 
 using namespace editortest;
 
@@ -197,6 +199,65 @@ TEST_F(EditorFlow, EnterSplitsLinesAndRecoloursBothHalves)
     EXPECT_EQ(ColorAt(view, line3), kAuto);
 }
 
+TEST_F(EditorFlow, EnterAfterAShortCommentLeavesTheNewLineUncoloured)
+{
+    for (const char* comment : {"#ab", "#a", "# ab"}) {
+        const std::string script = std::string("x ") + comment + "\nexit;\n";
+        const auto [doc, view] = OpenScript("short.cgi", script.c_str());
+        // Enter before the comment's last character.
+        Caret(view, view->LineLength(0) - 1);
+        Key(view, Qt::Key_Return);
+        const long moved = view->LineIndex(1);
+        EXPECT_EQ(ColorAt(view, moved), kAuto) << comment;
+        EXPECT_EQ(ColorAt(view, Find(view, "#")), kComment) << comment;
+        EXPECT_EQ(ColorAt(view, Find(view, "exit")), kCommand) << comment;
+        template_->CloseAllDocuments();
+    }
+}
+
+// Drags the data over the view and drops it where the character at pos is.
+bool Drop(CKESTRIX_2View* view, QMimeData& data, long pos)
+{
+    const QPointF at = view->PosFromChar(pos) + QPoint(1, 2);
+    QWidget* target = view->viewport();
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDragMoveEvent move(at.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &move);
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+TEST_F(EditorFlow, DroppedTextIsOneEditToUndoAndIsColouredAndScanned)
+{
+    const auto [doc, view] = OpenScript("drop.cgi", "abc defZ\n");
+    QMimeData text;
+    text.setText("1234");
+    ASSERT_TRUE(Drop(view, text, 0));
+    EXPECT_EQ(Text(view), "1234abc defZ");
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(Undo(view), "abc defZ");
+    // A dropped command word is coloured and its sub reaches the project tree.
+    hooks_.added.clear();
+    QMimeData code;
+    code.setText("print 1;\nsub dropped { }\n");
+    ASSERT_TRUE(Drop(view, code, 0));
+    EXPECT_EQ(Text(view), "print 1;\nsub dropped { }\nabc defZ");
+    EXPECT_EQ(ColorAt(view, 0), kCommand);
+    ASSERT_EQ(hooks_.added.size(), 1u);
+    EXPECT_NE(U(hooks_.added[0].text).find("sub dropped"), std::string::npos);
+    EXPECT_EQ(Undo(view), "abc defZ");
+    // Files are no text: the editor leaves them to the main window.
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir_.file("drop.cgi")))});
+    EXPECT_FALSE(Drop(view, files, 0));
+    EXPECT_EQ(Text(view), "abc defZ");
+}
+
 TEST_F(EditorFlow, PastingSeveralLinesRecoloursEachAndAddsTheirSubs)
 {
     const auto [doc, view] = OpenScript("p.cgi", "print 1;\nsub old { }\nexit;\n");
@@ -255,6 +316,7 @@ TEST_F(EditorFlow, CuttingASubTellsTheProjectTreeAndUndoPutsItBack)
     EXPECT_EQ(Sel(view), std::make_pair(from + 4, from + 4));
     EXPECT_EQ(ColorAt(view, from), kCommand);
     EXPECT_TRUE(UndoEnabled(view));
+    EXPECT_EQ(view->UndoRecord().Kind(), CEditUndoRecord::kRemoval);
     // Undo puts the cut text back, the caret after it; undo again cuts it
     // again.
     EXPECT_EQ(Undo(view), "print 1;\nsub gone {\n  exit;\n}\nsub kept { }");

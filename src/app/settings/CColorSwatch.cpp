@@ -19,10 +19,10 @@ void CColorSwatch::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), QColor(GetRValue(color_), GetGValue(color_), GetBValue(color_)));
 }
 
-void CColorSwatch::mouseDoubleClickEvent(QMouseEvent* event)
+void CColorSwatch::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) {
-        QWidget::mouseDoubleClickEvent(event);
+        QWidget::mousePressEvent(event);
         return;
     }
     event->accept();

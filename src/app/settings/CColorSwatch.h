@@ -1,5 +1,5 @@
 // A colour field of the settings dialog: shows its colour over its whole
-// area; a double-click lets the user choose another.
+// area; a click lets the user choose another.
 #pragma once
 
 #include "platform/base/WinTypes.h"
@@ -16,7 +16,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     COLORREF color_ = 0;

@@ -190,10 +190,13 @@ FontSettings DialogFontDefaults()
     FontSettings font;
     font.face = std::string(kDefaultFace);
     font.charSet = kDefaultCharSet;
-    font.heightTwips = 120;
-    font.commandColor = 0x0000FF00;
-    font.commentColor = 0x00FF0000;
-    font.tipFlag = 0;
+    // What the editor uses while nothing is stored, so that OK on an
+    // untouched dialog changes nothing.
+    const ViewFont view;
+    font.heightTwips = view.heightTwips;
+    font.commandColor = view.commandColor;
+    font.commentColor = view.commentColor;
+    font.tipFlag = 1; // the tips start switched on
     return font;
 }
 

@@ -87,15 +87,6 @@ struct FontSettings {
     BYTE tipFlag = 0;
 };
 
-// The settings dialog's defaults: 120 twips, commands green, comments blue,
-// tips off.
-FontSettings DialogFontDefaults();
-// The settings dialog's read. A value missing under an existing key takes
-// the dialog's default, as a missing key would.
-FontSettings LoadFontSettings();
-// The values the dialog computed, written in the stored order.
-DWORD SaveFontSettings(const FontSettings& font);
-
 // What an editor view reads at its creation; a missing key or value keeps
 // the view's defaults (200 twips, commands blue, comments green).
 struct ViewFont {
@@ -106,6 +97,15 @@ struct ViewFont {
     COLORREF commentColor = 0x0000FF00;
 };
 ViewFont LoadViewFont();
+
+// The settings dialog's defaults: the values the editor uses when none are
+// stored (200 twips, commands blue, comments green, tips on).
+FontSettings DialogFontDefaults();
+// The settings dialog's read. A value missing under an existing key takes
+// the dialog's default, as a missing key would.
+FontSettings LoadFontSettings();
+// The values the dialog computed, written in the stored order.
+DWORD SaveFontSettings(const FontSettings& font);
 
 // The command-data loader's read of "TIP_Flag": the switch keeps its value
 // when the key or value is missing.

@@ -1,6 +1,9 @@
 #include "platform/richedit/CRichEditCtrl.h"
 
 #include "platform/richedit/ByteIndex.h"
+#include "platform/richedit/LineBreaks.h"
+#include "platform/richedit/PendingFormats.h"
+#include "platform/richedit/StyledContent.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
 
@@ -13,173 +16,20 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
-#include <limits>
-#include <unordered_map>
 
 namespace {
 
-// The character set of a stretch of text, kept in its format because Qt has
-// no such attribute.
-constexpr int kCharSetProperty = QTextFormat::UserProperty + 0x4B58;
-
 constexpr long kDefaultLimit = 32767;
-
-// SetContent formats this many lines at once (more than any screen shows);
-// the rest follows in slices of kFormatSlice stretches while the event loop
-// is idle, each slice a few milliseconds.
-constexpr int kFirstScreenLines = 300;
-constexpr std::size_t kFormatSlice = 4000;
 
 constexpr std::array<QPalette::ColorGroup, 3> kColorGroups = {QPalette::Active, QPalette::Inactive,
                                                               QPalette::Disabled};
-
-COLORREF ToColorRef(const QColor& c)
-{
-    return RGB(BYTE(c.red()), BYTE(c.green()), BYTE(c.blue()));
-}
-
-QColor ToQColor(COLORREF c)
-{
-    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
-
-// Automatic colour is either no foreground at all or an empty brush, which
-// the painter draws in the palette's text colour; SetCharFormat uses the
-// latter because merging a format can add properties but not remove them.
-bool HasColor(const QTextCharFormat& f)
-{
-    return f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush;
-}
-
-// Appends text with "\r\n", "\r" and "\n" each turned into one "\n". afterCr
-// carries a trailing "\r" over to the next piece, so that a "\r\n" split
-// between two pieces still makes one break.
-void AppendUnifyingBreaks(QString& out, QStringView text, bool& afterCr)
-{
-    for (QChar c : text) {
-        if (c == u'\r') {
-            out += u'\n';
-            afterCr = true;
-            continue;
-        }
-        if (c == u'\n' && afterCr) {
-            afterCr = false;
-            continue;
-        }
-        afterCr = false;
-        out += c;
-    }
-}
-
-QString UnifyBreaks(QStringView text)
-{
-    QString out;
-    out.reserve(text.size());
-    bool afterCr = false;
-    AppendUnifyingBreaks(out, text, afterCr);
-    return out;
-}
-
-// The document's text of [from, to) with every line break as "\r".
-QString TextOf(QTextDocument* document, int from, int to)
-{
-    if (to <= from)
-        return {};
-    QTextCursor c(document);
-    c.setPosition(from);
-    c.setPosition(to, QTextCursor::KeepAnchor);
-    QString text = c.selectedText();
-    text.replace(QChar::ParagraphSeparator, u'\r');
-    return text;
-}
-
-QTextCharFormat FormatOfRun(const RtfRun& run)
-{
-    QTextCharFormat f;
-    if (run.hasColor)
-        f.setForeground(ToQColor(run.color));
-    if (!run.face.empty())
-        f.setFontFamilies({ByteIndex::Decode(run.face)});
-    if (run.charSet != 1)
-        f.setProperty(kCharSetProperty, int(run.charSet));
-    if (run.halfPoints > 0)
-        f.setFontPointSize(run.halfPoints / 2.0);
-    if (run.bold)
-        f.setFontWeight(QFont::Bold);
-    if (run.italic)
-        f.setFontItalic(true);
-    return f;
-}
-
-// A run with the format's own attributes and no text.
-RtfRun RunOfFormat(const QTextCharFormat& f)
-{
-    RtfRun run;
-    run.hasColor = HasColor(f);
-    if (run.hasColor)
-        run.color = ToColorRef(f.foreground().color());
-    const QStringList families = f.property(QTextFormat::FontFamilies).toStringList();
-    if (!families.isEmpty())
-        run.face = ByteIndex::Encode(families.first());
-    if (f.hasProperty(kCharSetProperty))
-        run.charSet = BYTE(f.intProperty(kCharSetProperty));
-    if (f.hasProperty(QTextFormat::FontPointSize))
-        run.halfPoints = int(std::lround(f.fontPointSize() * 2));
-    run.bold = f.hasProperty(QTextFormat::FontWeight) && f.fontWeight() >= QFont::Bold;
-    run.italic = f.fontItalic();
-    return run;
-}
-
-// The attributes a CharFormat's mask names, as a format to merge.
-QTextCharFormat MaskedFormat(const CharFormat& format)
-{
-    QTextCharFormat f;
-    if (format.mask & CFM_COLOR) {
-        if (format.effects & CFE_AUTOCOLOR)
-            f.setForeground(QBrush());
-        else
-            f.setForeground(ToQColor(format.color));
-    }
-    if (format.mask & CFM_FACE)
-        f.setFontFamilies({ByteIndex::Decode(format.face)});
-    if ((format.mask & CFM_SIZE) && format.heightTwips > 0)
-        f.setFontPointSize(format.heightTwips / 20.0);
-    if (format.mask & CFM_CHARSET)
-        f.setProperty(kCharSetProperty, int(format.charSet));
-    if (format.mask & CFM_BOLD)
-        f.setFontWeight((format.effects & CFE_BOLD) ? QFont::Bold : QFont::Normal);
-    if (format.mask & CFM_ITALIC)
-        f.setFontItalic((format.effects & CFE_ITALIC) != 0);
-    return f;
-}
-
-// The attributes of a run as a key: colour, character set, bold, italic and
-// size in the first number, the face's number in the second.
-struct PackedFormat {
-    std::uint64_t attributes;
-    std::uint64_t face;
-    bool operator==(const PackedFormat&) const = default;
-};
-
-struct PackedFormatHash {
-    std::size_t operator()(const PackedFormat& f) const
-    {
-        return std::hash<std::uint64_t>()(f.attributes * 0x9E3779B97F4A7C15ull ^ f.face);
-    }
-};
 
 std::vector<CRichEditCtrl::StreamReader>& StreamReaders()
 {
     static std::vector<CRichEditCtrl::StreamReader> readers;
     return readers;
-}
-
-bool IsWordChar(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'_';
 }
 
 } // namespace
@@ -188,13 +38,7 @@ CRichEditCtrl::CRichEditCtrl(QWidget* parent) : QPlainTextEdit(parent)
 {
     setUndoRedoEnabled(false);
     index_ = std::make_unique<ByteIndex>(document());
-    formatTimer_ = new QTimer(this);
-    formatTimer_->setSingleShot(true);
-    formatTimer_->setInterval(0);
-    connect(formatTimer_, &QTimer::timeout, this, [this] { ApplyPendingFormats(kFormatSlice); });
-    contentsConnection_ = connect(
-        document(), &QTextDocument::contentsChange, this,
-        [this](int position, int removed, int added) { MovePendingFormats(position, removed, added); });
+    pending_ = new PendingFormats(document(), this);
     const QPalette p = palette();
     for (std::size_t i = 0; i < kColorGroups.size(); ++i) {
         highlight_[i] = p.brush(kColorGroups[i], QPalette::Highlight);
@@ -205,7 +49,35 @@ CRichEditCtrl::CRichEditCtrl(QWidget* parent) : QPlainTextEdit(parent)
 
 CRichEditCtrl::~CRichEditCtrl()
 {
-    disconnect(contentsConnection_);
+    if (!shared_)
+        return;
+    // Let go of the shared document before the control goes, so that the
+    // last control showing it deletes it after nothing refers to it.
+    index_.reset();
+    delete pending_;
+    pending_ = nullptr;
+    setDocument(nullptr);
+    shared_.reset();
+}
+
+void CRichEditCtrl::ShareDocument(CRichEditCtrl& other)
+{
+    if (&other == this || other.document() == document())
+        return;
+    other.ApplyAllFormats();
+    if (!other.shared_) {
+        QTextDocument* doc = other.document();
+        // The document no longer belongs to the control that made it.
+        doc->setParent(nullptr);
+        other.shared_ = std::shared_ptr<QTextDocument>(doc, [](QTextDocument* d) { delete d; });
+    }
+    index_.reset();
+    delete pending_;
+    shared_ = other.shared_;
+    setDocument(shared_.get());
+    index_ = std::make_unique<ByteIndex>(document());
+    pending_ = new PendingFormats(document(), this);
+    setFont(other.font());
 }
 
 // ---- streams ----
@@ -258,178 +130,26 @@ std::string CRichEditCtrl::StreamOut(StreamFormat format) const
 
 void CRichEditCtrl::SetRuns(const RtfRuns& runs)
 {
-    QString text;
-    std::vector<Styled> styled;
-    std::vector<QTextCharFormat> formats;
-    // Formats by their attributes packed into two numbers, the face by its
-    // place among the faces seen (the views point into the runs).
-    std::unordered_map<PackedFormat, int, PackedFormatHash> formatIndex;
-    std::unordered_map<std::string_view, std::uint64_t> faceIndex;
-    std::size_t total = 0;
-    for (const RtfRun& run : runs)
-        total += run.text.size();
-    text.reserve(qsizetype(total));
-    bool afterCr = false;
-    for (const RtfRun& run : runs) {
-        const int start = int(text.size());
-        std::string_view bytes = run.text;
-        if (afterCr && !bytes.empty() && bytes.front() == '\n')
-            bytes.remove_prefix(1); // the LF of a CR LF split between runs
-        afterCr = false;
-        if (bytes.find('\r') == std::string_view::npos)
-            ByteIndex::AppendDecoded(bytes, text);
-        else
-            AppendUnifyingBreaks(text, ByteIndex::Decode(bytes), afterCr);
-        const int length = int(text.size()) - start;
-        const bool plain = !run.hasColor && run.face.empty() && run.charSet == 1 && run.halfPoints <= 0 &&
-                           !run.bold && !run.italic;
-        if (length == 0 || plain)
-            continue;
-        std::uint64_t face = 0;
-        if (!run.face.empty())
-            face = faceIndex.try_emplace(run.face, faceIndex.size() + 1).first->second;
-        const PackedFormat key{(run.hasColor ? (std::uint64_t(run.color & 0xFFFFFF) | 1u << 24) : 0) |
-                                   std::uint64_t(run.charSet) << 25 | std::uint64_t(run.bold) << 33 |
-                                   std::uint64_t(run.italic) << 34 |
-                                   std::uint64_t(std::uint32_t(std::max(0, run.halfPoints))) << 35,
-                               face};
-        auto [it, added] = formatIndex.try_emplace(key, int(formats.size()));
-        if (added)
-            formats.push_back(FormatOfRun(run));
-        if (!styled.empty() && styled.back().format == it->second &&
-            styled.back().start + styled.back().length == start)
-            styled.back().length += length;
-        else
-            styled.push_back({start, length, it->second});
-    }
-    SetContent(text, std::move(styled), std::move(formats));
+    SetContent(StyledContent::FromRuns(runs));
 }
 
-void CRichEditCtrl::SetContent(const QString& text, std::vector<Styled> styled,
-                               std::vector<QTextCharFormat> formats)
+void CRichEditCtrl::SetContent(StyledContent content)
 {
-    QTextDocument* doc = document();
-    formatTimer_->stop();
-    applyingFormats_ = true;
-    {
-        // One edit block: the document reports one change, and the index and
-        // the layout take it in one pass.
-        QTextCursor c(doc);
-        c.beginEditBlock();
-        doc->setPlainText(text);
-        pending_ = std::move(styled);
-        pendingFormats_ = std::move(formats);
-        pendingNext_ = 0;
-        const QTextBlock screenEnd = doc->findBlockByNumber(kFirstScreenLines);
-        FormatStretches(c, pending_.size(),
-                        screenEnd.isValid() ? screenEnd.position() : doc->characterCount());
-        c.endEditBlock();
-    }
-    applyingFormats_ = false;
-    setTextCursor(QTextCursor(doc));
-    doc->setModified(false);
-    ApplyPendingFormats(0); // starts the slices, or lets go of the lists
-}
-
-void CRichEditCtrl::ApplyPendingFormats(std::size_t most) const
-{
-    if (pendingNext_ < pending_.size() && most > 0) {
-        QTextDocument* doc = document();
-        const bool modified = doc->isModified();
-        applyingFormats_ = true;
-        QTextCursor c(doc);
-        c.beginEditBlock();
-        FormatStretches(c, most, std::numeric_limits<int>::max());
-        c.endEditBlock();
-        applyingFormats_ = false;
-        // Colouring what was loaded is no change of the user's.
-        if (!modified)
-            doc->setModified(false);
-    }
-    if (pendingNext_ < pending_.size()) {
-        formatTimer_->start();
-    } else {
-        formatTimer_->stop();
-        pending_ = {};
-        pendingFormats_ = {};
-        pendingNext_ = 0;
-    }
-}
-
-void CRichEditCtrl::FormatStretches(QTextCursor& c, std::size_t most, int before) const
-{
-    const int end = document()->characterCount() - 1;
-    for (std::size_t n = 0;
-         n < most && pendingNext_ < pending_.size() && pending_[pendingNext_].start < before;
-         ++n, ++pendingNext_) {
-        const Styled& s = pending_[pendingNext_];
-        c.setPosition(std::min(s.start, end));
-        c.setPosition(std::min(s.start + s.length, end), QTextCursor::KeepAnchor);
-        c.setCharFormat(pendingFormats_[std::size_t(s.format)]);
-    }
+    pending_->Load(std::move(content));
+    setTextCursor(QTextCursor(document()));
+    document()->setModified(false);
+    pending_->Apply(0); // starts the slices, or lets go of the lists
 }
 
 void CRichEditCtrl::ApplyAllFormats() const
 {
-    if (pendingNext_ < pending_.size())
-        ApplyPendingFormats(pending_.size());
-}
-
-void CRichEditCtrl::MovePendingFormats(int position, int removed, int added)
-{
-    if (applyingFormats_ || pendingNext_ >= pending_.size())
-        return;
-    // Stretches before the change stay, those after it move with the text,
-    // and of one the change overlaps only the parts outside it are kept.
-    const int end = position + removed;
-    const int shift = added - removed;
-    std::vector<Styled> moved;
-    moved.reserve(pending_.size() - pendingNext_ + 1);
-    for (std::size_t i = pendingNext_; i < pending_.size(); ++i) {
-        const Styled& s = pending_[i];
-        const int sEnd = s.start + s.length;
-        if (sEnd <= position) {
-            moved.push_back(s);
-        } else if (s.start >= end) {
-            moved.push_back({s.start + shift, s.length, s.format});
-        } else {
-            if (s.start < position)
-                moved.push_back({s.start, position - s.start, s.format});
-            if (sEnd > end)
-                moved.push_back({end + shift, sEnd - end, s.format});
-        }
-    }
-    pending_ = std::move(moved);
-    pendingNext_ = 0;
+    pending_->ApplyAll();
 }
 
 RtfRuns CRichEditCtrl::GetRuns() const
 {
     ApplyAllFormats();
-    RtfRuns runs;
-    auto append = [&runs](const RtfRun& format, std::string_view text) {
-        if (text.empty())
-            return;
-        if (runs.empty() || !runs.back().SameFormat(format)) {
-            runs.push_back(format);
-            runs.back().text.clear();
-        }
-        runs.back().text += text;
-    };
-    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            append(RunOfFormat(f.charFormat()), ByteIndex::Encode(f.text()));
-        }
-        if (b.next().isValid()) {
-            // A break belongs to the run before it; an empty first line gets
-            // a run of its own.
-            if (runs.empty())
-                runs.emplace_back();
-            runs.back().text += '\n';
-        }
-    }
-    return runs;
+    return StyledContent::ReadRuns(document());
 }
 
 void CRichEditCtrl::AddStreamReader(StreamReader reader)
@@ -453,7 +173,8 @@ std::string CRichEditCtrl::GetTextRange(long first, long last) const
     last = std::clamp(last, 0L, length);
     if (last <= first)
         return {};
-    return ByteIndex::Encode(TextOf(document(), ToDocumentPosition(first), ToDocumentPosition(last)));
+    return ByteIndex::Encode(
+        LineBreaks::TextOf(document(), ToDocumentPosition(first), ToDocumentPosition(last)));
 }
 
 void CRichEditCtrl::GetSel(long& start, long& end) const
@@ -481,7 +202,7 @@ void CRichEditCtrl::SetSel(long start, long end)
 std::string CRichEditCtrl::GetSelText() const
 {
     const QTextCursor c = textCursor();
-    return ByteIndex::Encode(TextOf(document(), c.selectionStart(), c.selectionEnd()));
+    return ByteIndex::Encode(LineBreaks::TextOf(document(), c.selectionStart(), c.selectionEnd()));
 }
 
 long CRichEditCtrl::LineFromChar(long pos) const
@@ -562,7 +283,7 @@ void CRichEditCtrl::HideSelection(bool hide)
 
 void CRichEditCtrl::SetCharFormat(CharFormatTarget target, const CharFormat& format)
 {
-    const QTextCharFormat f = MaskedFormat(format);
+    const QTextCharFormat f = RichTextFormat::FromMasked(format);
     if (f.properties().isEmpty())
         return;
     ApplyAllFormats();
@@ -594,17 +315,19 @@ CharFormat CRichEditCtrl::Describe(const QTextCharFormat& f) const
 {
     CharFormat out;
     out.mask = CFM_COLOR | CFM_FACE | CFM_SIZE | CFM_CHARSET | CFM_BOLD | CFM_ITALIC;
-    if (HasColor(f)) {
-        out.color = ToColorRef(f.foreground().color());
+    if (RichTextFormat::HasColor(f)) {
+        out.color = RichTextFormat::ToColorRef(f.foreground().color());
     } else {
-        out.color = ToColorRef(palette().color(QPalette::Active, QPalette::Text));
+        out.color = RichTextFormat::ToColorRef(palette().color(QPalette::Active, QPalette::Text));
         out.effects |= CFE_AUTOCOLOR;
     }
     const QStringList families = f.property(QTextFormat::FontFamilies).toStringList();
     out.face = ByteIndex::Encode(families.isEmpty() ? font().family() : families.first());
     const double points = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : font().pointSizeF();
     out.heightTwips = LONG(std::lround(points * 20));
-    out.charSet = f.hasProperty(kCharSetProperty) ? BYTE(f.intProperty(kCharSetProperty)) : defaultCharSet_;
+    out.charSet = f.hasProperty(RichTextFormat::kCharSetProperty)
+                      ? BYTE(f.intProperty(RichTextFormat::kCharSetProperty))
+                      : defaultCharSet_;
     const bool bold = f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::Bold
                                                              : font().weight() >= QFont::Bold;
     const bool italic = f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : font().italic();
@@ -686,7 +409,8 @@ void CRichEditCtrl::SetDefaultCharFormat(const CharFormat& format)
         setFont(f);
     if (format.mask & CFM_COLOR) {
         QPalette p = palette();
-        const QColor color = (format.effects & CFE_AUTOCOLOR) ? autoColor_ : ToQColor(format.color);
+        const QColor color =
+            (format.effects & CFE_AUTOCOLOR) ? autoColor_ : RichTextFormat::ToQColor(format.color);
         for (QPalette::ColorGroup group : kColorGroups)
             p.setColor(group, QPalette::Text, color);
         setPalette(p);
@@ -722,7 +446,7 @@ void CRichEditCtrl::InsertAtCaret(const QString& text)
 void CRichEditCtrl::ReplaceSel(std::string_view bytes)
 {
     ApplyAllFormats();
-    InsertAtCaret(FitToLimit(UnifyBreaks(ByteIndex::Decode(bytes))));
+    InsertAtCaret(FitToLimit(LineBreaks::Unify(ByteIndex::Decode(bytes))));
 }
 
 void CRichEditCtrl::Clear()
@@ -774,7 +498,7 @@ void CRichEditCtrl::insertFromMimeData(const QMimeData* source)
     if (!source || !source->hasText())
         return;
     QTextCursor c = textCursor();
-    const QString text = FitToLimit(UnifyBreaks(ByteIndex::Normalize(source->text())));
+    const QString text = FitToLimit(LineBreaks::Unify(ByteIndex::Normalize(source->text())));
     c.insertText(text);
     setTextCursor(c);
     ensureCursorVisible();
@@ -827,7 +551,7 @@ void CRichEditCtrl::inputMethodEvent(QInputMethodEvent* event)
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
-    const QString fitted = FitToLimit(UnifyBreaks(ByteIndex::Normalize(commit)));
+    const QString fitted = FitToLimit(LineBreaks::Unify(ByteIndex::Normalize(commit)));
     if (fitted == commit) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
@@ -840,66 +564,7 @@ void CRichEditCtrl::inputMethodEvent(QInputMethodEvent* event)
 
 long CRichEditCtrl::FindText(DWORD flags, long from, long to, std::string_view text) const
 {
-    QString needle = ByteIndex::Decode(text);
-    needle = UnifyBreaks(needle).replace(u'\n', u'\r');
-    if (needle.isEmpty())
-        return -1;
-    const long length = GetTextLength();
-    from = std::clamp(from, 0L, length);
-    long lo = 0;
-    long hi = 0;
-    if (flags & FR_DOWN) {
-        lo = from;
-        hi = (to < 0 || to > length) ? length : to;
-    } else {
-        lo = (to < 0 || to > from) ? 0 : to;
-        hi = from;
-    }
-    if (hi <= lo)
-        return -1;
-    const int docLo = ToDocumentPosition(lo);
-    const int docHi = ToDocumentPosition(hi);
-    // The range's text, with a character of context on each side for whole
-    // words. Matches start at or after first and end by last.
-    const int docFrom = std::max(0, docLo - 1);
-    const int docTo = std::min(document()->characterCount() - 1, docHi + 1);
-    const QString hay = TextOf(document(), docFrom, docTo);
-    const qsizetype first = docLo - docFrom;
-    const qsizetype last = docHi - docFrom;
-    const Qt::CaseSensitivity cs = (flags & FR_MATCHCASE) ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    auto fits = [&](qsizetype at) {
-        if (at < first || at + needle.size() > last)
-            return false;
-        if (!(flags & FR_WHOLEWORD))
-            return true;
-        const bool before = at > 0 && IsWordChar(hay[at - 1]);
-        const bool after = at + needle.size() < hay.size() && IsWordChar(hay[at + needle.size()]);
-        return !before && !after;
-    };
-    qsizetype at = -1;
-    if (flags & FR_DOWN) {
-        for (at = hay.indexOf(needle, first, cs); at >= 0 && !fits(at);
-             at = hay.indexOf(needle, at + 1, cs)) {
-            if (at + needle.size() > last) {
-                at = -1;
-                break;
-            }
-        }
-    } else {
-        const qsizetype start = last - needle.size();
-        if (start < first)
-            return -1;
-        for (at = hay.lastIndexOf(needle, start, cs); at >= 0 && !fits(at);
-             at = at > 0 ? hay.lastIndexOf(needle, at - 1, cs) : -1) {
-            if (at < first) {
-                at = -1;
-                break;
-            }
-        }
-    }
-    if (at < 0)
-        return -1;
-    return FromDocumentPosition(docFrom + int(at));
+    return TextFinder(document(), *index_).Find(flags, from, to, text);
 }
 
 void CRichEditCtrl::LimitText(long limit)

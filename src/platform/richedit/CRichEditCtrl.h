@@ -14,12 +14,14 @@
 // Text without a colour of its own shows in the default text colour (the
 // palette's Text, SetDefaultCharFormat changes it). The control keeps no undo
 // record: the editor keeps its own. Use the operations below rather than
-// QPlainTextEdit's setDocument; the position index follows the control's
-// own document.
+// QPlainTextEdit's setDocument (ShareDocument shows another control's
+// document); the position index follows the control's document.
 #pragma once
 
-#include "platform/rtf/RtfRun.h"
 #include "platform/base/WinTypes.h"
+#include "platform/richedit/RichTextFormat.h"
+#include "platform/richedit/TextFinder.h"
+#include "platform/rtf/RtfRun.h"
 
 #include <QBrush>
 #include <QPlainTextEdit>
@@ -33,36 +35,12 @@
 #include <vector>
 
 class ByteIndex;
+class PendingFormats;
 class QKeyEvent;
-class QTimer;
-
-// Character format masks and flags, with the values the design uses.
-inline constexpr DWORD CFM_BOLD = 0x00000001;
-inline constexpr DWORD CFM_ITALIC = 0x00000002;
-inline constexpr DWORD CFM_SIZE = 0x80000000;
-inline constexpr DWORD CFM_COLOR = 0x40000000;
-inline constexpr DWORD CFM_FACE = 0x20000000;
-inline constexpr DWORD CFM_CHARSET = 0x08000000;
-inline constexpr DWORD CFE_BOLD = 0x0001;
-inline constexpr DWORD CFE_ITALIC = 0x0002;
-inline constexpr DWORD CFE_AUTOCOLOR = 0x40000000;
+struct StyledContent;
 
 // SCF_* targets of SetCharFormat.
 enum class CharFormatTarget { Selection, Word, All };
-
-// FR_* flags of FindText.
-inline constexpr DWORD FR_DOWN = 0x1;
-inline constexpr DWORD FR_WHOLEWORD = 0x2;
-inline constexpr DWORD FR_MATCHCASE = 0x4;
-
-struct CharFormat {
-    DWORD mask = 0;
-    DWORD effects = 0;
-    LONG heightTwips = 0;
-    COLORREF color = 0;
-    BYTE charSet = 1;
-    std::string face; // code page 932
-};
 
 enum class StreamFormat { Text, Rtf };
 
@@ -175,6 +153,12 @@ public:
     // key.
     static bool InsertsText(const QKeyEvent* event);
 
+    // Shows the other control's document from now on, as a second window on
+    // the same text: edits and formats made through either show in both,
+    // and so does the modification flag. The document lives as long as any
+    // control showing it.
+    void ShareDocument(CRichEditCtrl& other);
+
     // Maps between positions and the document's own character positions.
     int ToDocumentPosition(long pos) const;
     long FromDocumentPosition(int documentPosition) const;
@@ -188,35 +172,18 @@ protected:
     bool canInsertFromMimeData(const QMimeData* source) const override;
 
 private:
-    // A stretch of SetContent's text, in document positions, in formats[format].
-    struct Styled {
-        int start;
-        int length;
-        int format;
-    };
-    void SetContent(const QString& text, std::vector<Styled> styled, std::vector<QTextCharFormat> formats);
-    // Formats SetContent left for later: the first screen is formatted at
-    // once, the rest in slices while the event loop is idle. Everything that
-    // reads or sets formats, and every edit the control makes, applies what
-    // is left first; an edit from elsewhere moves the stretches with it.
-    void ApplyPendingFormats(std::size_t most) const;
+    // Loads the content and puts the caret at the start, unmodified.
+    void SetContent(StyledContent content);
     void ApplyAllFormats() const;
-    // Formats pending stretches through the cursor from the next one on: at
-    // most `most` of them, and none that starts at or after `before`.
-    void FormatStretches(QTextCursor& c, std::size_t most, int before) const;
-    void MovePendingFormats(int position, int removed, int added);
     QString FitToLimit(const QString& text) const;
     void InsertAtCaret(const QString& text);
     QTextCharFormat FormatAt(int documentPosition) const;
     CharFormat Describe(const QTextCharFormat& format) const;
 
+    // The document, once two controls show it: the last one to go deletes it.
+    std::shared_ptr<QTextDocument> shared_;
     std::unique_ptr<ByteIndex> index_;
-    QMetaObject::Connection contentsConnection_;
-    QTimer* formatTimer_ = nullptr;
-    mutable std::vector<Styled> pending_;
-    mutable std::size_t pendingNext_ = 0;
-    mutable std::vector<QTextCharFormat> pendingFormats_;
-    mutable bool applyingFormats_ = false;
+    PendingFormats* pending_ = nullptr;
     long limit_ = 32767;
     bool selectionHidden_ = false;
     BYTE defaultCharSet_ = 1;

@@ -54,7 +54,9 @@ int QtUiService::MessageBox(QWidget* owner, const std::string& text, const std::
 std::optional<std::string> QtUiService::FileDialog(const FileDialogRequest& request)
 {
     const QString filter = Q(QtFilterFromWindowsFilter(request.filter));
-    const QString initial = Q(request.initialName);
+    QString initial = Q(request.initialName);
+    if (!request.initialFolder.empty())
+        initial = QString::fromStdString(request.initialFolder) + u'/' + initial;
     QString chosen;
     if (request.kind == FileDialogKind::Open) {
         chosen = QFileDialog::getOpenFileName(request.owner, Q(request.title), initial, filter);

@@ -3,6 +3,7 @@
 #include "platform/ui/QtUiService.h"
 
 #include <QPrinter>
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <sstream>
@@ -76,7 +77,21 @@ std::string QtFilterFromWindowsFilter(const std::string& filter)
         }
         if (!result.empty())
             result += ";;";
-        result += Trimmed(parts[i]) + " (" + patterns + ")";
+        // A description that already ends in its patterns ("CGI File
+        // (*.cgi;*.pl)") shows them once, in the form the dialog reads.
+        std::string description = Trimmed(parts[i]);
+        if (const std::size_t open = description.rfind('(');
+            open != std::string::npos && description.ends_with(')')) {
+            std::string listed = description.substr(open + 1, description.size() - open - 2);
+            std::replace(listed.begin(), listed.end(), ';', ' ');
+            std::istringstream words(listed);
+            std::string word, normal;
+            while (words >> word)
+                normal += (normal.empty() ? "" : " ") + word;
+            if (normal == patterns)
+                description = Trimmed(description.substr(0, open));
+        }
+        result += description + " (" + patterns + ")";
     }
     return result;
 }

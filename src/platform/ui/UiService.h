@@ -50,6 +50,9 @@ struct FileDialogRequest {
     std::string filter;
     std::string defaultExtension; // with or without the leading "."
     std::string initialName;
+    // The folder the dialog starts in, as the file system spells it; empty:
+    // wherever the dialog likes.
+    std::string initialFolder;
     DWORD flags = 0;
 };
 

@@ -129,11 +129,12 @@ TEST_F(SettingDlgTest, OpensWithDefaultsAndCancelWritesNothingButTheFtpKey)
     // installed here.
     ASSERT_GE(Face()->currentIndex(), 0);
     EXPECT_EQ(Face()->itemText(Face()->currentIndex()), Q("ＭＳ　明朝"));
-    EXPECT_EQ(Size()->currentText(), "6");
-    EXPECT_EQ(Find<CColorSwatch>(1033)->Color(), 0x00FF0000u); // comments blue
-    EXPECT_EQ(Find<CColorSwatch>(1034)->Color(), 0x0000FF00u); // commands green
-    EXPECT_FALSE(Find<QCheckBox>(1028)->isChecked());
-    EXPECT_FALSE(dlg.TipsChecked());
+    // What the editor uses while nothing is stored.
+    EXPECT_EQ(Size()->currentText(), "10");
+    EXPECT_EQ(Find<CColorSwatch>(1033)->Color(), 0x0000FF00u); // comments green
+    EXPECT_EQ(Find<CColorSwatch>(1034)->Color(), 0x00FF0000u); // commands blue
+    EXPECT_TRUE(Find<QCheckBox>(1028)->isChecked());
+    EXPECT_TRUE(dlg.TipsChecked());
     for (int id : {1029, 1030, 1031, 1020, 1021, 1015, 1016, 1017})
         EXPECT_TRUE(Edit(id)->text().isEmpty()) << id;
     EXPECT_EQ(Edit(1031)->echoMode(), QLineEdit::Password);
@@ -222,8 +223,8 @@ TEST_F(SettingDlgTest, OkWritesEveryValueByteForByte)
     EXPECT_STORED(settings::kFontKey, "EDIT_CharSet", REG_NONE, "\x80"s);
     EXPECT_STORED(settings::kFontKey, "EDIT_Face", REG_SZ, face.toStdString());    // no NUL
     EXPECT_STORED(settings::kFontKey, "EDIT_Size", REG_NONE, "\xD2\x00\x00\x00"s); // 210 twips
-    EXPECT_STORED(settings::kFontKey, "COMMAND_Color", REG_NONE, "\x00\xFF\x00\x00"s);
-    EXPECT_STORED(settings::kFontKey, "COMMENT_Color", REG_NONE, "\x00\x00\xFF\x00"s);
+    EXPECT_STORED(settings::kFontKey, "COMMAND_Color", REG_NONE, "\x00\x00\xFF\x00"s);
+    EXPECT_STORED(settings::kFontKey, "COMMENT_Color", REG_NONE, "\x00\xFF\x00\x00"s);
     EXPECT_STORED(settings::kFontKey, "TIP_Flag", REG_NONE, "\x01"s);
     EXPECT_STORED(settings::kFtpKey, "FTP_URL", REG_SZ, "ftp.example.jp\0"s);
     EXPECT_STORED(settings::kFtpKey, "USER_ID", REG_SZ, "taro\0"s);
@@ -247,17 +248,17 @@ TEST_F(SettingDlgTest, OkUnchangedWritesTheDefaults)
     CSettingDlg& dlg = Open();
     PressOk();
     ExpectSavedBox();
-    EXPECT_FALSE(dlg.TipsChecked());
+    EXPECT_TRUE(dlg.TipsChecked());
     EXPECT_STORED(settings::kFontKey, "EDIT_Face", REG_SZ, std::string(settings::kDefaultFace));
     // The listed "ＭＳ　明朝" is a Japanese face; without any Japanese font
     // the remembered face is kept with the default character set.
     const auto charSet = ReadStored(settings::kFontKey, "EDIT_CharSet");
     ASSERT_TRUE(charSet);
     EXPECT_EQ(charSet->bytes, InstalledJapaneseFace().isEmpty() ? "\x01"s : "\x80"s);
-    EXPECT_STORED(settings::kFontKey, "EDIT_Size", REG_NONE, "\x78\x00\x00\x00"s); // 120 twips
-    EXPECT_STORED(settings::kFontKey, "COMMAND_Color", REG_NONE, "\x00\xFF\x00\x00"s);
-    EXPECT_STORED(settings::kFontKey, "COMMENT_Color", REG_NONE, "\x00\x00\xFF\x00"s);
-    EXPECT_STORED(settings::kFontKey, "TIP_Flag", REG_NONE, "\x00"s);
+    EXPECT_STORED(settings::kFontKey, "EDIT_Size", REG_NONE, "\xC8\x00\x00\x00"s); // 200 twips
+    EXPECT_STORED(settings::kFontKey, "COMMAND_Color", REG_NONE, "\x00\x00\xFF\x00"s);
+    EXPECT_STORED(settings::kFontKey, "COMMENT_Color", REG_NONE, "\x00\xFF\x00\x00"s);
+    EXPECT_STORED(settings::kFontKey, "TIP_Flag", REG_NONE, "\x01"s);
     EXPECT_STORED(settings::kFtpKey, "USER_PASS", REG_SZ, "\0"s);
     EXPECT_STORED(settings::kAppKey, "ROOT_DIR", REG_SZ, "\0"s);
 }
@@ -447,13 +448,13 @@ TEST_F(SettingDlgTest, PageThatFailsSaysSoAloneAndStopsTheLaterPages)
     EXPECT_EQ(dialog_->result(), QDialog::Accepted);
 }
 
-TEST_F(SettingDlgTest, DoubleClickOnAColourChoosesIt)
+TEST_F(SettingDlgTest, AClickOnAColourChoosesIt)
 {
     Open();
     auto* comment = Find<CColorSwatch>(1033);
     auto* command = Find<CColorSwatch>(1034);
     ui.AnswerColor(0x00123456);
-    QTest::mouseDClick(comment, Qt::LeftButton);
+    QTest::mouseClick(comment, Qt::LeftButton);
     EXPECT_EQ(comment->Color(), 0x00123456u);
     // The whole field shows the colour (red 0x56, green 0x34, blue 0x12).
     const QImage image = comment->grab().toImage();
@@ -461,13 +462,13 @@ TEST_F(SettingDlgTest, DoubleClickOnAColourChoosesIt)
     EXPECT_EQ(image.pixelColor(image.width() - 1, image.height() - 1), QColor(0x56, 0x34, 0x12));
 
     ui.AnswerColor(std::nullopt); // cancelled
-    QTest::mouseDClick(command, Qt::LeftButton);
-    EXPECT_EQ(command->Color(), 0x0000FF00u);
-    EXPECT_EQ(ui.ColorDialogs(), (std::vector<COLORREF>{0x00FF0000, 0x0000FF00}));
+    QTest::mouseClick(command, Qt::LeftButton);
+    EXPECT_EQ(command->Color(), 0x00FF0000u);
+    EXPECT_EQ(ui.ColorDialogs(), (std::vector<COLORREF>{0x0000FF00, 0x00FF0000}));
 
     PressOk();
     EXPECT_STORED(settings::kFontKey, "COMMENT_Color", REG_NONE, "\x56\x34\x12\x00"s);
-    EXPECT_STORED(settings::kFontKey, "COMMAND_Color", REG_NONE, "\x00\xFF\x00\x00"s);
+    EXPECT_STORED(settings::kFontKey, "COMMAND_Color", REG_NONE, "\x00\x00\xFF\x00"s);
 }
 
 TEST_F(SettingDlgTest, BrowseButtonsFillTheirFields)

@@ -54,12 +54,13 @@ TEST_F(SettingsStore, EveryReaderFallsBackToItsDefaultsWithoutKeys)
     FontSettings dialog = LoadFontSettings();
     EXPECT_EQ(dialog.face, kDefaultFace);
     EXPECT_EQ(sjis::ToUtf8(dialog.face), "ＭＳ　明朝");
-    EXPECT_EQ(dialog.heightTwips, 120);
-    EXPECT_EQ(FormatSizeTwips(dialog.heightTwips), "6");
+    // The dialog shows what the editor uses.
+    EXPECT_EQ(dialog.heightTwips, 200);
+    EXPECT_EQ(FormatSizeTwips(dialog.heightTwips), "10");
     EXPECT_EQ(dialog.charSet, 1);
-    EXPECT_EQ(dialog.commandColor, 0x0000FF00u);
-    EXPECT_EQ(dialog.commentColor, 0x00FF0000u);
-    EXPECT_EQ(dialog.tipFlag, 0);
+    EXPECT_EQ(dialog.commandColor, 0x00FF0000u);
+    EXPECT_EQ(dialog.commentColor, 0x0000FF00u);
+    EXPECT_EQ(dialog.tipFlag, 1);
 
     ViewFont view = LoadViewFont();
     EXPECT_EQ(view.face, kDefaultFace);
@@ -129,9 +130,9 @@ TEST_F(SettingsStore, NumbersMissingUnderAnExistingKeyTakeTheDefaults)
     ASSERT_EQ(WriteGroup(kFontKey, {FaceValue("Gothic")}), 0u);
     FontSettings dialog = LoadFontSettings();
     EXPECT_EQ(dialog.face, "Gothic");
-    EXPECT_EQ(dialog.heightTwips, 120);
-    EXPECT_EQ(dialog.commandColor, 0x0000FF00u);
-    EXPECT_EQ(dialog.tipFlag, 0);
+    EXPECT_EQ(dialog.heightTwips, 200);
+    EXPECT_EQ(dialog.commandColor, 0x00FF0000u);
+    EXPECT_EQ(dialog.tipFlag, 1);
     ViewFont view = LoadViewFont();
     EXPECT_EQ(view.face, "Gothic");
     EXPECT_EQ(view.heightTwips, 200);

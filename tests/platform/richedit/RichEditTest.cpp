@@ -18,6 +18,7 @@
 #include <QTextDocument>
 #include <chrono>
 #include <iostream>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -262,6 +263,30 @@ INSTANTIATE_TEST_SUITE_P(
                       SelCase{"BeyondTheEndClamps", {0, 0}, {11, 99}, {11, 13}, 13},
                       SelCase{"CaretOnly", {0, 5}, {10, 10}, {10, 10}, 10}),
     CaseName);
+
+TEST(RichEdit, TwoControlsShowingOneDocumentOutliveEachOther)
+{
+    auto first = std::make_unique<CRichEditCtrl>();
+    first->StreamIn(StreamFormat::Text, std::string_view("print 1;\r\nexit;"));
+    auto second = std::make_unique<CRichEditCtrl>();
+    second->ShareDocument(*first);
+    EXPECT_EQ(second->GetTextRange(0, -1), "print 1;\rexit;");
+    // An edit through either shows in both, positions and all.
+    second->SetSel(0, 0);
+    second->ReplaceSel("\x82\xa0");
+    EXPECT_EQ(first->GetTextRange(0, -1), "\x82\xa0print 1;\rexit;");
+    EXPECT_EQ(first->LineIndex(1), 11);
+    EXPECT_TRUE(first->GetModify());
+    first->SetModify(false);
+    EXPECT_FALSE(second->GetModify());
+    // The first control goes; the document stays with the second.
+    first.reset();
+    EXPECT_EQ(second->GetTextRange(0, -1), "\x82\xa0print 1;\rexit;");
+    second->SetSel(second->GetTextLength(), second->GetTextLength());
+    second->ReplaceSel("\n1;");
+    EXPECT_EQ(second->GetLineCount(), 3);
+    EXPECT_EQ(second->LineIndex(2), 17);
+}
 
 TEST(RichEdit, HiddenSelectionIsKeptButNotDrawn)
 {

@@ -1,6 +1,7 @@
 #include "platform/text/Nkf.h"
 
 #include "NamedCase.h"
+#include "platform/text/Iconv.h"
 
 #include <gtest/gtest.h>
 
@@ -654,6 +655,32 @@ TEST_F(NkfTest, RandomJunkWithBoundedBuffers)
             }
         }
     }
+}
+
+TEST(NkfRowCell, FirstAndLastCellsOfOddAndEvenRowsMatchIconv)
+{
+    // A Shift-JIS lead byte covers two rows: an odd row takes trail bytes
+    // 0x40-0x9E, an even one 0x9F-0xFC. The edges of both halves are where
+    // a wrong split shows.
+    Iconv toSjis("SHIFT_JIS", "EUC-JP");
+    Iconv toJis("ISO-2022-JP", "EUC-JP");
+    ASSERT_TRUE(toSjis.ok() && toJis.ok());
+    for (int row : {1, 2, 16, 17, 48, 49, 82, 83}) {
+        for (int cell : {1, 94}) {
+            const std::string euc{char(0xA0 + row), char(0xA0 + cell)};
+            std::string sjis, jis;
+            ASSERT_TRUE(toSjis.Convert(euc, sjis)) << row << "-" << cell;
+            ASSERT_TRUE(toJis.Convert(euc, jis)) << row << "-" << cell;
+            EXPECT_EQ(Hex(NkfConvertFrom(sjis, NkfInput::ShiftJis, NkfCode::Euc)), Hex(euc))
+                << row << "-" << cell;
+            EXPECT_EQ(Hex(NkfConvertFrom(sjis, NkfInput::ShiftJis, NkfCode::Jis)), Hex(jis))
+                << row << "-" << cell;
+            EXPECT_EQ(Hex(NkfConvertFrom(euc, NkfInput::Euc, NkfCode::ShiftJis)), Hex(sjis))
+                << row << "-" << cell;
+        }
+    }
+    // The character that gave the split away: 0x899E is row 17's last cell.
+    EXPECT_EQ(Hex(NkfConvertFrom("\x89\x9E", NkfInput::ShiftJis, NkfCode::Euc)), "b1 fe");
 }
 
 } // namespace

@@ -42,7 +42,18 @@ INSTANTIATE_TEST_SUITE_P(
                       // of its own; the next byte (here a line break) must survive.
                       ToUnicodeCase{"LeadBeforeLineBreak", "\x82\n\x82\xa0", Q(u"\uFFFD\nあ")},
                       ToUnicodeCase{"LeadBeforeSpace", "\x81 a", Q(u"\uFFFD a")},
-                      ToUnicodeCase{"CrLf", "a\r\n", Q(u"a\r\n")}),
+                      ToUnicodeCase{"CrLf", "a\r\n", Q(u"a\r\n")},
+                      // The edges of the lead and trail byte ranges: a byte just
+                      // outside a range is a character of its own and never takes
+                      // the byte after it along.
+                      ToUnicodeCase{"LastLowLead", "\x9f\x40\x9f\xfc", Q(u"檗滌")},
+                      ToUnicodeCase{"ByteAfterLowLeads", "\xa0" "a", Q(u"\uFFFDa")},
+                      ToUnicodeCase{"LastKatakanaAndFirstHighLead", "\xdf\xe0\x40", Q(u"ﾟ漾")},
+                      ToUnicodeCase{"LastHighLead", "\xfc\x40", Q(u"髜")},
+                      ToUnicodeCase{"ByteAfterHighLeads", "\xfd" "a", Q(u"\uFFFDa")},
+                      ToUnicodeCase{"TrailEdges", "\x81\x80\x81\xfc", Q(u"÷◯")},
+                      ToUnicodeCase{"ByteAfterTrails", "\x81\xfd" "a", Q(u"\uFFFD\uFFFDa")},
+                      ToUnicodeCase{"DeleteIsNoTrail", "\x81\x7f", Q(u"\uFFFD\x7f")}),
     CaseName);
 
 struct FromUnicodeCase {
@@ -73,6 +84,21 @@ INSTANTIATE_TEST_SUITE_P(
                       FromUnicodeCase{"LoneHighSurrogate", Q(u"a") + QChar(0xD800) + Q(u"あ"), "a?\x82\xa0"},
                       FromUnicodeCase{"HighSurrogateAtEnd", Q(u"a") + QChar(0xD800), "a?"}),
     CaseName);
+
+TEST(SjisTest, LeadAndTrailRangesEndWhereCodePage932Ends)
+{
+    struct Row {
+        int byte;
+        bool lead;
+        bool trail;
+    } rows[] = {{0x3F, false, false}, {0x40, false, true}, {0x7E, false, true}, {0x7F, false, false},
+                {0x80, false, true},  {0x81, true, true},  {0x9F, true, true},  {0xA0, false, true},
+                {0xDF, false, true},  {0xE0, true, true},  {0xFC, true, true},  {0xFD, false, false}};
+    for (const Row& row : rows) {
+        EXPECT_EQ(sjis::IsLeadByte(static_cast<unsigned char>(row.byte)), row.lead) << std::hex << row.byte;
+        EXPECT_EQ(sjis::IsTrailByte(static_cast<unsigned char>(row.byte)), row.trail) << std::hex << row.byte;
+    }
+}
 
 TEST(SjisTest, IsValid)
 {

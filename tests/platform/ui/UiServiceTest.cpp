@@ -13,10 +13,13 @@ TEST(UiService, FiltersBecomeQtFilters)
 {
     EXPECT_EQ(
         QtFilterFromWindowsFilter("CGI File (*.cgi;*.pl)|*.cgi;*.pl|TEXT File (*.txt;*.rtf)|*.txt;*.rtf||"),
-        "CGI File (*.cgi;*.pl) (*.cgi *.pl);;TEXT File (*.txt;*.rtf) (*.txt *.rtf)");
+        "CGI File (*.cgi *.pl);;TEXT File (*.txt *.rtf)");
     EXPECT_EQ(QtFilterFromWindowsFilter("CGI FILE (*.cgi) | *.cgi| PL FILE (*.pl)|*.pl||"),
-              "CGI FILE (*.cgi) (*.cgi);;PL FILE (*.pl) (*.pl)");
-    EXPECT_EQ(QtFilterFromWindowsFilter("EXE (*.exe)|*.exe||"), "EXE (*.exe) (*.exe)");
+              "CGI FILE (*.cgi);;PL FILE (*.pl)");
+    EXPECT_EQ(QtFilterFromWindowsFilter("EXE (*.exe)|*.exe||"), "EXE (*.exe)");
+    // Patterns the description does not list are added to it.
+    EXPECT_EQ(QtFilterFromWindowsFilter("Scripts|*.cgi;*.pl||"), "Scripts (*.cgi *.pl)");
+    EXPECT_EQ(QtFilterFromWindowsFilter("Perl (*.pl)|*.pl;*.pm||"), "Perl (*.pl) (*.pl *.pm)");
     EXPECT_EQ(QtFilterFromWindowsFilter(""), "");
 }
 
