@@ -13,6 +13,9 @@ int main(int argc, char** argv)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     TempDir config("kestrix-test-config");
     setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    // The help keeps its working copy and search index in the cache folder.
+    TempDir cache("kestrix-test-cache");
+    setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
     // Recovery files too: no test offers or leaves the user's unsaved text.
     TempDir state("kestrix-test-state");
     if (!std::getenv("KESTRIX_TEST_KEEP_STATE"))

@@ -26,6 +26,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <QUrl>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -52,7 +53,7 @@ std::string CreateFailureText(int error)
 } // namespace
 
 CKESTRIX_2App::CKESTRIX_2App()
-    : hooks_(debugBar_, *controlWnd_.ProjectView()), context_{colorizer_, hooks_},
+    : hooks_(debugBar_, *controlWnd_.ProjectView(), help_), context_{colorizer_, hooks_},
       recentFiles_(cmd::kRecentFileCount), projectBridge_(*this, *controlWnd_.ProjectView()),
       consoleReader_([this] { debugBar_.DebugScreen()->LoadPerlPath(); }),
       checkReader_([this] { debugBar_.SyntaxCheck()->LoadPerlPath(); }),
@@ -130,13 +131,41 @@ bool CKESTRIX_2App::InitInstance()
     }
     // The bars' windows stand now: the project tree reads its settings.
     controlWnd_.ProjectView()->LoadAppSettings();
-    // The command line is not used: the program starts empty, but for the
-    // unsaved text a copy that ended without saving left behind.
+    // Unsaved text that a copy which ended without saving left behind is
+    // offered once the window stands.
     mainFrame_->show();
     recovery_ = std::make_unique<CRecoverySession>(RecoveryStore::DefaultFolder());
     if (recovery_->Start())
         recovery_->Offer(*docTemplate_, mainFrame_.get());
     return true;
+}
+
+void CKESTRIX_2App::OpenCommandLineFiles(const std::vector<std::string>& arguments, bool toFront)
+{
+    if (toFront && mainFrame_) {
+        if (mainFrame_->isMinimized())
+            mainFrame_->showNormal();
+        mainFrame_->raise();
+        mainFrame_->activateWindow();
+    }
+    namespace fs = std::filesystem;
+    for (const std::string& argument : arguments) {
+        std::string path = argument;
+        if (path.starts_with("file:"))
+            path = QUrl(QString::fromStdString(path)).toLocalFile().toStdString();
+        if (path.empty())
+            continue;
+        std::error_code ec;
+        path = fs::absolute(path, ec).lexically_normal().string();
+        if (fs::is_directory(path, ec)) {
+            MessageBox(mainFrame_.get(),
+                       sjis::FromUtf8("「") + sjis::FromUtf8(path) +
+                           sjis::FromUtf8("」はフォルダです。ファイルを指定してください。"),
+                       "Error", MB_OK | MB_ICONEXCLAMATION);
+            continue;
+        }
+        docTemplate_->OpenDocumentFile(path);
+    }
 }
 
 void CKESTRIX_2App::DestroyFrame()

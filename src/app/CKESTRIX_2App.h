@@ -18,6 +18,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CMainFrame;
 class CRecoverySession;
@@ -40,6 +41,13 @@ public:
     // Loads Qt's Japanese texts, the recent-file list, makes the document
     // template and the main frame and shows it. False ends the program.
     bool InitInstance();
+
+    // Opens each file named on the command line (or by the desktop's "Open
+    // with") in an editor window; relative names are taken from the current
+    // folder and file: addresses are accepted. A file that cannot be opened
+    // gets its message and the others still open. With toFront, the main
+    // window then comes to the front (files handed over by a later start).
+    void OpenCommandLineFiles(const std::vector<std::string>& arguments, bool toFront = false);
 
     int OsFamily() const { return kOsFamily; }
     CSyntaxColorizer& Colorizer() { return colorizer_; }

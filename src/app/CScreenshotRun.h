@@ -1,7 +1,9 @@
 // A run of the program that only takes a picture of its window, for the
 // documentation: with KESTRIX_SCREENSHOT naming a PNG file, the program
 // opens the file KESTRIX_OPEN names (if any), shows both bars, saves a
-// picture of the main window 1.5 seconds later and ends.
+// picture of the main window 1.5 seconds later and ends. KESTRIX_SHOW picks
+// another window for the picture: "help:KEYWORD" the help window after F1 on
+// the keyword, "settings" the settings dialog.
 #pragma once
 
 class CKESTRIX_2App;

@@ -2,6 +2,7 @@
 
 #include "editor/CEditUndoRecord.h"
 #include "editor/CFindReplaceDialog.h"
+#include "editor/CHelpKeyword.h"
 #include "editor/CKESTRIX_2Doc.h"
 #include "editor/CSyntaxColorizer.h"
 #include "platform/docview/CDocument.h"
@@ -322,8 +323,16 @@ void CKESTRIX_2View::keyReleaseEvent(QKeyEvent* event)
         AfterComposition();
     }
     if (key == Qt::Key_F1) {
-        std::string keyword = GetSelText();
-        std::erase(keyword, ' ');
+        // The selection without its spaces (only spaces: nothing to look
+        // up); with nothing selected, the word at the caret.
+        const std::string selection = GetSelText();
+        std::string keyword = CHelpKeyword::FromSelection(selection);
+        if (selection.empty()) {
+            long start = 0, end = 0;
+            GetSel(start, end);
+            const long line = LineFromChar(end);
+            keyword = CHelpKeyword::AtColumn(GetLine(line), std::size_t(std::max(0L, end - LineIndex(line))));
+        }
         if (!keyword.empty())
             context_.hooks.KeywordLookup(keyword);
     }

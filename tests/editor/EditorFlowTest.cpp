@@ -462,12 +462,26 @@ TEST_F(EditorFlow, F1LooksUpTheSelectedWordWithoutItsSpaces)
     Key(view, Qt::Key_F1);
     ASSERT_EQ(hooks_.lookups.size(), 1u);
     EXPECT_EQ(hooks_.lookups[0], "print");
-    // Nothing selected, or only spaces: nothing to look up.
-    Caret(view, 2);
-    Key(view, Qt::Key_F1);
+    // Only spaces selected: nothing to look up.
     view->SetSel(2, 3);
     Key(view, Qt::Key_F1);
     EXPECT_EQ(hooks_.lookups.size(), 1u);
+}
+
+TEST_F(EditorFlow, F1WithNothingSelectedLooksUpTheWordAtTheCaret)
+{
+    const auto [doc, view] = OpenScript("w.cgi", "$n = 1;\nif (-e $file) { sprintf('%d', $_); }\n   \n");
+    const long second = view->LineIndex(1);
+    Caret(view, second + 5); // in "-e"
+    Key(view, Qt::Key_F1);
+    Caret(view, second + 19); // in "sprintf"
+    Key(view, Qt::Key_F1);
+    Caret(view, second + 32); // after "$_"
+    Key(view, Qt::Key_F1);
+    // A blank line has no word to look up.
+    Caret(view, view->LineIndex(2) + 1);
+    Key(view, Qt::Key_F1);
+    EXPECT_EQ(hooks_.lookups, (std::vector<std::string>{"-e", "sprintf", "$_"}));
 }
 
 TEST_F(EditorFlow, ClosingAModifiedScriptAsksToSaveIt)

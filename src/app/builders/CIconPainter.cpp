@@ -175,11 +175,13 @@ QPixmap CIconPainter::TabIcon(int index)
     return pixmap;
 }
 
-QPixmap CIconPainter::ProgramIcon()
+QPixmap CIconPainter::ProgramIcon(int size)
 {
-    QPixmap pixmap = Blank(32, 32);
+    QPixmap pixmap = Blank(size, size);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(size / 32.0, size / 32.0);
     p.setPen(QPen(QColor(250, 210, 80), 2.5));
     p.setBrush(QColor(20, 40, 110));
     p.drawEllipse(QRectF(2, 2, 28, 28));

@@ -22,8 +22,9 @@ public:
     static QPixmap TabIcon(int index);
     // The version dialog's picture: an emblem and the program's name.
     static QPixmap AboutBitmap();
-    // The program's window icon (the emblem) and a document window's icon
-    // (a sheet of script), 32 x 32.
-    static QPixmap ProgramIcon();
+    // The program's window icon (the emblem), drawn at size x size (the
+    // desktop's icon theme takes it at several sizes), and a document
+    // window's icon (a sheet of script), 32 x 32.
+    static QPixmap ProgramIcon(int size = 32);
     static QPixmap DocumentIcon();
 };

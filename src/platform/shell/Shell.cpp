@@ -31,9 +31,19 @@ std::vector<std::string> DataSearchFolders()
     if (fs::path cwd = fs::current_path(ec); !ec)
         folders.push_back(cwd.string());
     // The installed data folder; KESTRIX_DATA_DIR points a relocated
-    // installation (or a test) elsewhere.
+    // installation (or a test) elsewhere. An installation moved as a whole
+    // keeps its data in share/kestrix beside the program's bin folder.
     const char* data = std::getenv("KESTRIX_DATA_DIR");
-    folders.push_back(data && *data ? data : KESTRIX_DATADIR);
+    if (data && *data) {
+        folders.push_back(data);
+    } else {
+        if (std::string own = ProgramFolder(); !own.empty()) {
+            const fs::path beside = (fs::path(own).parent_path() / "share" / "kestrix").lexically_normal();
+            if (beside != fs::path(KESTRIX_DATADIR))
+                folders.push_back(beside.string());
+        }
+        folders.push_back(KESTRIX_DATADIR);
+    }
     if (const char* path = std::getenv("PATH")) {
         std::string list = path;
         std::size_t start = 0;

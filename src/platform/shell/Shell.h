@@ -8,8 +8,9 @@
 #include <vector>
 
 // The folders searched for a data file, in order: the program's own folder,
-// the current folder, the installed data folder (KESTRIX_DATA_DIR when set),
-// then the folders of PATH.
+// the current folder, the installed data folder (KESTRIX_DATA_DIR when set;
+// otherwise share/kestrix beside the program's bin folder, then the folder
+// the build installs to), then the folders of PATH.
 std::vector<std::string> DataSearchFolders();
 
 // Finds a file by the data-file search order, or in the folder given as
