@@ -1,5 +1,6 @@
-// The tests' main: a headless Qt application and a settings hive of the test
-// program's own, so no test reads or writes the user's settings.
+// The tests' main: a headless Qt application, and a settings hive and a
+// recovery store of the test program's own, so no test reads or writes the
+// user's settings or unsaved text.
 #include "TempDir.h"
 
 #include <QApplication>
@@ -15,6 +16,10 @@ int main(int argc, char** argv)
     // The help keeps its working copy and search index in the cache folder.
     TempDir cache("kestrix-test-cache");
     setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+    // Recovery files too: no test offers or leaves the user's unsaved text.
+    TempDir state("kestrix-test-state");
+    if (!std::getenv("KESTRIX_TEST_KEEP_STATE"))
+        setenv("XDG_STATE_HOME", state.path().c_str(), 1);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

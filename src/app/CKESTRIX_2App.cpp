@@ -3,6 +3,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
 #include "app/CNameInputDlg.h"
+#include "app/CRecoverySession.h"
 #include "app/FtpBrowserWiring.h"
 #include "app/builders/CIconPainter.h"
 #include "app/builders/CMenuResources.h"
@@ -12,6 +13,7 @@
 #include "editor/CKESTRIX_2View.h"
 #include "ftp/CFtpView.h"
 #include "platform/docview/CMultiDocTemplate.h"
+#include "platform/recovery/RecoveryStore.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/Sjis.h"
 #include "platform/ui/UiService.h"
@@ -72,6 +74,9 @@ CKESTRIX_2App::~CKESTRIX_2App()
         docTemplate_->CloseAllDocuments();
         DestroyFrame();
     }
+    // Every document is closed: nothing is left to recover.
+    if (recovery_)
+        recovery_->End();
     SetHiveProblemHandler(nullptr);
     if (translator_)
         QCoreApplication::removeTranslator(translator_.get());
@@ -126,7 +131,12 @@ bool CKESTRIX_2App::InitInstance()
     }
     // The bars' windows stand now: the project tree reads its settings.
     controlWnd_.ProjectView()->LoadAppSettings();
+    // Unsaved text that a copy which ended without saving left behind is
+    // offered once the window stands.
     mainFrame_->show();
+    recovery_ = std::make_unique<CRecoverySession>(RecoveryStore::DefaultFolder());
+    if (recovery_->Start())
+        recovery_->Offer(*docTemplate_, mainFrame_.get());
     return true;
 }
 

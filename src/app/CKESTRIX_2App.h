@@ -21,6 +21,7 @@
 #include <vector>
 
 class CMainFrame;
+class CRecoverySession;
 class CWebServerRun;
 class CMultiDocTemplate;
 class FtpBrowserWiring;
@@ -112,6 +113,8 @@ private:
     SettingsReader* ftpBrowser_ = &noReader_;
     SettingsReader* debugConsole_ = &consoleReader_;
     SettingsReader* syntaxCheck_ = &checkReader_;
+    // The recovery files of unsaved text; outlives the documents.
+    std::unique_ptr<CRecoverySession> recovery_;
     std::unique_ptr<CMultiDocTemplate> docTemplate_;
     std::unique_ptr<CMainFrame> mainFrame_;
     // The FTP browser's project folder, name dialog, dialog layouts and

@@ -1,6 +1,8 @@
 #include "editor/CKESTRIX_2Doc.h"
 
 #include "editor/CConvertedSaveConfirm.h"
+#include "editor/CDocRecovery.h"
+#include "editor/CDocVersions.h"
 #include "editor/CKESTRIX_2View.h"
 #include "editor/CLineReader.h"
 #include "editor/CSyntaxColorizer.h"
@@ -15,6 +17,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,7 +112,19 @@ std::string LoneCrsAsLineFeeds(std::string_view bytes)
 
 } // namespace
 
-CKESTRIX_2Doc::CKESTRIX_2Doc(EditorContext& context) : context_(context) {}
+CKESTRIX_2Doc::CKESTRIX_2Doc(EditorContext& context)
+    : context_(context), recovery_(std::make_unique<CDocRecovery>([this] {
+          RecoveryRecord record;
+          const CKESTRIX_2View* view = View();
+          record.path = GetPathName().empty() ? storedPath_ : GetPathName();
+          record.title = GetTitle();
+          record.kind = rtf_ ? "rtf" : "plain";
+          record.readOnly = view && view->isReadOnly();
+          record.body = rtf_ && view ? view->StreamOut(StreamFormat::Rtf) : PlainText();
+          return record;
+      }))
+{
+}
 
 CKESTRIX_2Doc::~CKESTRIX_2Doc() = default;
 
@@ -135,7 +150,45 @@ void CKESTRIX_2Doc::SetModifiedFlag(bool modified)
 bool CKESTRIX_2Doc::OnNewDocument()
 {
     ForgetFile();
-    return CDocument::OnNewDocument();
+    const bool ok = CDocument::OnNewDocument();
+    if (CKESTRIX_2View* view = View())
+        recovery_->Watch(view->document());
+    recovery_->InStep({});
+    return ok;
+}
+
+bool CKESTRIX_2Doc::Opened(const std::string& path)
+{
+    const bool ok = CDocument::OnOpenDocument(path);
+    if (CKESTRIX_2View* view = View())
+        recovery_->Watch(view->document());
+    recovery_->InStep(path);
+    return ok;
+}
+
+void CKESTRIX_2Doc::OnCloseDocument()
+{
+    recovery_->Closed();
+    CDocument::OnCloseDocument();
+}
+
+bool CKESTRIX_2Doc::RestoreRecovered(const std::string& file, const std::string& originalPath)
+{
+    if (!OnOpenDocument(file))
+        return false;
+    recovery_->InStep(originalPath);
+    if (originalPath.empty()) {
+        storedPath_.clear();
+    } else {
+        storedPath_ = originalPath;
+        if (!damagedPath_.empty())
+            damagedPath_ = originalPath;
+        SetPathName(originalPath, false);
+    }
+    SetModifiedFlag(true);
+    UpdateFrameTitles();
+    recovery_->Changed();
+    return true;
 }
 
 void CKESTRIX_2Doc::TakeLineBreaks(std::string_view bytes)
@@ -235,7 +288,7 @@ bool CKESTRIX_2Doc::OnOpenDocument(const std::string& path)
         ForgetFile();
         rtf_ = true;
         storedPath_ = path;
-        return CDocument::OnOpenDocument(path);
+        return Opened(path);
     }
 
     // The control makes a line break of a lone CR as of a line feed, but the
@@ -305,7 +358,7 @@ bool CKESTRIX_2Doc::OnOpenDocument(const std::string& path)
                        J(" に統一されます。"),
                    J("通知"), MB_OK | MB_ICONINFORMATION);
     }
-    return CDocument::OnOpenDocument(path);
+    return Opened(path);
 }
 
 std::string CKESTRIX_2Doc::PlainText() const
@@ -352,8 +405,10 @@ bool CKESTRIX_2Doc::OnSaveDocument(const std::string& path)
         return false;
     if (RefuseDamagedTarget(target))
         return false;
+    const std::optional<std::string> replaced = CDocVersions::Capture(target);
     if (!Write(target, rtf_ ? view->StreamOut(StreamFormat::Rtf) : PlainText()))
         return false;
+    CDocVersions::Keep(target, replaced);
     storedPath_ = target;
     if (!damagedPath_.empty()) {
         // The new file holds exactly what is shown: it may be edited.
@@ -361,6 +416,7 @@ bool CKESTRIX_2Doc::OnSaveDocument(const std::string& path)
         view->setReadOnly(false);
     }
     SetModifiedFlag(false);
+    recovery_->InStep(target);
     return true;
 }
 

@@ -6,9 +6,11 @@
 #include "editor/EditorHooks.h"
 #include "platform/docview/CDocument.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 
+class CDocRecovery;
 class CKESTRIX_2View;
 
 class CKESTRIX_2Doc : public CDocument {
@@ -22,6 +24,13 @@ public:
     bool OnCommand(UINT id) override;
     bool IsModified() const override;
     void SetModifiedFlag(bool modified = true) override;
+    void OnCloseDocument() override;
+
+    // Shows the text of a recovery file (written to file) as the unsaved
+    // text of originalPath (empty: of a new script): marked modified, the
+    // original untouched until the user saves.
+    bool RestoreRecovered(const std::string& file, const std::string& originalPath);
+    CDocRecovery& Recovery() const { return *recovery_; }
 
     // True when the document was read (and is saved) as RTF.
     bool IsRtf() const { return rtf_; }
@@ -39,6 +48,8 @@ public:
     const std::string& LineBreak() const { return lineBreak_; }
 
 private:
+    // The end of a successful read: the recovery file follows the text.
+    bool Opened(const std::string& path);
     // The script's text as a plain file: the control's lines joined by the
     // document's line break, with the final break when the file had one.
     std::string PlainText() const;
@@ -65,4 +76,5 @@ private:
     // A file that held bytes Shift-JIS does not define is shown read-only
     // and never written over: its path.
     std::string damagedPath_;
+    std::unique_ptr<CDocRecovery> recovery_;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/registry/Registry.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -234,6 +235,25 @@ ViewFont LoadViewFont()
     ReadColor(key.get(), kCommentColor, font.commentColor);
     ReadColor(key.get(), kCommandColor, font.commandColor);
     return font;
+}
+
+VersionSettings LoadVersionSettings()
+{
+    VersionSettings versions;
+    OpenKey key(Open(kVersionKey));
+    if (!key)
+        return versions;
+    ReadLong(key.get(), kVersionCount, versions.count);
+    ReadLong(key.get(), kVersionMegabytes, versions.megabytes);
+    versions.count = std::max<LONG>(versions.count, 0);
+    versions.megabytes = std::max<LONG>(versions.megabytes, 0);
+    return versions;
+}
+
+DWORD SaveVersionSettings(const VersionSettings& versions)
+{
+    return WriteGroup(kVersionKey, {LongValue(kVersionCount, DWORD(versions.count)),
+                                    LongValue(kVersionMegabytes, DWORD(versions.megabytes))});
 }
 
 void ReadTipFlag(BYTE& tipSwitch)

@@ -17,6 +17,7 @@ namespace settings {
 inline constexpr const char* kFontKey = "software\\KESTRIX\\FONTSETTING";
 inline constexpr const char* kFtpKey = "software\\KESTRIX\\FTPSETTING";
 inline constexpr const char* kAppKey = "software\\KESTRIX\\APPSETTING";
+inline constexpr const char* kVersionKey = "software\\KESTRIX\\VERSIONSETTING";
 
 inline constexpr const char* kEditCharSet = "EDIT_CharSet";
 inline constexpr const char* kEditFace = "EDIT_Face";
@@ -32,6 +33,8 @@ inline constexpr const char* kPerlApp = "PERL_APP";
 inline constexpr const char* kWebApp = "WEB_APP";
 inline constexpr const char* kRootDir = "ROOT_DIR";
 inline constexpr const char* kLocalhostIp = "LOCALHOST_IP";
+inline constexpr const char* kVersionCount = "VERSION_Count";
+inline constexpr const char* kVersionMegabytes = "VERSION_MegaBytes";
 
 // "ＭＳ　明朝" in code page 932: the default editor face.
 inline constexpr std::string_view kDefaultFace = "\x82\x6C\x82\x72\x81\x40\x96\xBE\x92\xA9";
@@ -141,6 +144,16 @@ DWORD SaveWebServerSettings(const WebServerSettings& web);
 bool ReadPerlPath(std::string& path);
 // The project tree's HTML editor path; false, empty, when the key is missing.
 bool ReadHtmlAppPath(std::string& path);
+
+// How many previous versions a save keeps per file, and how many megabytes
+// the whole store may hold. A missing key or value keeps the default; a
+// count of 0 keeps none.
+struct VersionSettings {
+    LONG count = 20;
+    LONG megabytes = 50;
+};
+VersionSettings LoadVersionSettings();
+DWORD SaveVersionSettings(const VersionSettings& versions);
 
 // ---- the size box of the settings dialog ----
 

@@ -249,3 +249,19 @@ TEST(SizeFormat, StoredHeightNeverTakesAFailedParse)
 }
 
 } // namespace
+
+TEST_F(SettingsStore, PreviousVersionLimitsHaveTheirOwnKeyAndSensibleDefaults)
+{
+    settings::VersionSettings defaults = settings::LoadVersionSettings();
+    EXPECT_EQ(defaults.count, 20);
+    EXPECT_EQ(defaults.megabytes, 50);
+    ASSERT_EQ(settings::SaveVersionSettings({5, 2}), 0u);
+    const settings::VersionSettings stored = settings::LoadVersionSettings();
+    EXPECT_EQ(stored.count, 5);
+    EXPECT_EQ(stored.megabytes, 2);
+    // A negative number read from a hand-edited hive keeps nothing rather
+    // than wrapping round to an endless store.
+    ASSERT_EQ(settings::SaveVersionSettings({-3, -1}), 0u);
+    EXPECT_EQ(settings::LoadVersionSettings().count, 0);
+    EXPECT_EQ(settings::LoadVersionSettings().megabytes, 0);
+}
