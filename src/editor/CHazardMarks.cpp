@@ -83,7 +83,10 @@ std::string CHazardMarks::ToolTip(const SjisHazard& hazard)
 
 bool CHazardMarks::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == edit_.viewport() && event->type() == QEvent::ToolTip) {
+    // The event's type is looked at first: the viewport also sends events
+    // while the control around it is being destroyed, when the control may no
+    // longer be asked for anything.
+    if (event->type() == QEvent::ToolTip && watched == edit_.viewport()) {
         const auto* help = static_cast<QHelpEvent*>(event);
         // The character under the mouse: its top-left must lie left of the
         // mouse, else the mouse is on the character's right half's neighbour.
