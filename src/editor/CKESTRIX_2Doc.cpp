@@ -191,6 +191,13 @@ bool CKESTRIX_2Doc::RestoreRecovered(const std::string& file, const std::string&
     return true;
 }
 
+bool CKESTRIX_2Doc::RestoreVersion(const std::string& versionFile)
+{
+    // A copy: reading the version points storedPath_ at its file for a while.
+    const std::string script = storedPath_.empty() ? GetPathName() : storedPath_;
+    return !script.empty() && RestoreRecovered(versionFile, script);
+}
+
 void CKESTRIX_2Doc::TakeLineBreaks(std::string_view bytes)
 {
     // A file keeps the line break it uses. A file that mixes them is saved
