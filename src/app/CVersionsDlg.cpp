@@ -69,6 +69,7 @@ CVersionsDlg::CVersionsDlg(CKESTRIX_2Doc& doc, CMultiDocTemplate& docs, const Ve
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
     list_->resizeColumnToContents(0);
+    list_->resizeColumnToContents(1);
     difference_->setReadOnly(true);
     difference_->setLineWrapMode(QPlainTextEdit::NoWrap);
     // The editor's fixed-width face, so that the columns line up.
