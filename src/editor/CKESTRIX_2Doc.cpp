@@ -195,7 +195,18 @@ bool CKESTRIX_2Doc::RestoreVersion(const std::string& versionFile)
 {
     // A copy: reading the version points storedPath_ at its file for a while.
     const std::string script = storedPath_.empty() ? GetPathName() : storedPath_;
-    return !script.empty() && RestoreRecovered(versionFile, script);
+    CKESTRIX_2View* view = View();
+    if (script.empty() || !view)
+        return false;
+    // A version the editor refuses (too large) has emptied the control by
+    // then: the text it held comes back, with its modified mark.
+    const std::string shown = view->StreamOut(StreamFormat::Rtf);
+    const bool modified = IsModified();
+    if (RestoreRecovered(versionFile, script))
+        return true;
+    view->StreamIn(StreamFormat::Rtf, shown);
+    SetModifiedFlag(modified);
+    return false;
 }
 
 void CKESTRIX_2Doc::TakeLineBreaks(std::string_view bytes)

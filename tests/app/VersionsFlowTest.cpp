@@ -180,6 +180,29 @@ TEST_F(VersionsFlow, ARestoredVersionIsSavedByteForByteAndTheSaveKeepsWhatItRepl
     EXPECT_EQ(newest, J(kThird)) << "the save kept the text it replaced";
 }
 
+TEST_F(VersionsFlow, AVersionTooLargeToEditIsRefusedAndTheTextStaysAsItWas)
+{
+    const std::string script = ScriptSavedTwice();
+    TypeLine("# 未保存");
+    const std::string before = View()->GetTextRange(0, -1);
+    // An RTF stream is read before its length is known.
+    ASSERT_EQ(CDocVersions::Store()->Keep(script, "{\\rtf1 " + std::string(1100000, 'x') + "}"), 0);
+    ui.AnswerBox(IDYES); // the unsaved changes would go
+    ui.AnswerBox(IDOK);  // too large
+    WithVersions([&](CVersionsDlg& dialog) {
+        Press(dialog, CVersionsDlg::kRestore);
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.reject();
+    });
+    ASSERT_EQ(ui.Boxes().size(), 2u);
+    EXPECT_NE(ui.Boxes()[1].Utf8Text().find("ファイルが大きすぎるため開けません"), std::string::npos);
+    EXPECT_EQ(View()->GetTextRange(0, -1), before);
+    EXPECT_TRUE(Doc()->IsModified());
+    EXPECT_EQ(Doc()->GetPathName(), script);
+    ASSERT_TRUE(Frame().SendCommand(cmd::kFileSave));
+    EXPECT_EQ(ReadFileBytes(script), J("# 未保存\r\n") + J(kThird));
+}
+
 TEST_F(VersionsFlow, AnRtfDocumentShowsItsTextAndComesBackAsRtf)
 {
     const std::string rtf = "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset128 MS Gothic;}}"
