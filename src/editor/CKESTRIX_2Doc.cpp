@@ -188,6 +188,10 @@ bool CKESTRIX_2Doc::RestoreRecovered(const std::string& file, const std::string&
     SetModifiedFlag(true);
     UpdateFrameTitles();
     recovery_->Changed();
+    // The project tree lists the subs of the text now shown, not of the
+    // file it scanned.
+    if (CKESTRIX_2View* view = View())
+        context_.hooks.RescanSubs(view, view->FrameTitle());
     return true;
 }
 
