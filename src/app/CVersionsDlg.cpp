@@ -58,7 +58,8 @@ CVersionsDlg::CVersionsDlg(CKESTRIX_2Doc& doc, CMultiDocTemplate& docs, const Ve
     list_ = CDialogBuilder::Find<QTreeWidget>(this, 1002);
     difference_ = CDialogBuilder::Find<QPlainTextEdit>(this, 1003);
 
-    name_->setText(sjis::ToUnicode(J("ファイル: ") + sjis::FromUtf8(doc.StoredPath())));
+    // The path as the file system spells it.
+    name_->setText(QString::fromUtf8("ファイル: ") + QString::fromLocal8Bit(doc.StoredPath()));
     list_->setRootIsDecorated(false);
     list_->setHeaderLabels({QString::fromUtf8("保存日時"), QString::fromUtf8("サイズ")});
     list_->header()->setStretchLastSection(true);

@@ -3,6 +3,7 @@
 #include "editor/CConvertedSaveConfirm.h"
 #include "editor/CDocRecovery.h"
 #include "editor/CDocVersions.h"
+#include "editor/CEditUndoRecord.h"
 #include "editor/CKESTRIX_2View.h"
 #include "editor/CLineReader.h"
 #include "editor/CSyntaxColorizer.h"
@@ -160,8 +161,13 @@ bool CKESTRIX_2Doc::OnNewDocument()
 bool CKESTRIX_2Doc::Opened(const std::string& path)
 {
     const bool ok = CDocument::OnOpenDocument(path);
-    if (CKESTRIX_2View* view = View())
+    if (CKESTRIX_2View* view = View()) {
+        // The text read replaces the whole text: an edit made before it
+        // (a version restored over typing) is no edit of this text, and
+        // taking it back would damage it.
+        view->UndoRecord().Clear();
         recovery_->Watch(view->document());
+    }
     recovery_->InStep(path);
     return ok;
 }

@@ -171,6 +171,12 @@ TEST_F(VersionsFlow, ARestoredVersionIsSavedByteForByteAndTheSaveKeepsWhatItRepl
     EXPECT_EQ(View()->GetTextRange(0, -1), J("#!/usr/bin/perl\rprint \"漢字 ｶﾀｶﾅ\";"));
     EXPECT_EQ(ReadFileBytes(script), J(kThird)) << "nothing written before the user saves";
 
+    // What was typed before is no edit of the restored text: undo has
+    // nothing to take back.
+    EXPECT_FALSE(ItemEnabled(CMenuResources::kDocumentMenu, cmd::kEditUndo));
+    Frame().SendCommand(cmd::kEditUndo);
+    EXPECT_EQ(View()->GetTextRange(0, -1), J("#!/usr/bin/perl\rprint \"漢字 ｶﾀｶﾅ\";"));
+
     ASSERT_TRUE(Frame().SendCommand(cmd::kFileSave));
     EXPECT_EQ(ReadFileBytes(script), J(kFirst));
     const auto versions = CDocVersions::Store()->List(script);
