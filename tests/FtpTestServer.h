@@ -13,6 +13,8 @@ public:
         bool mlsd = true;
         // Folders under the root the user may read but not change.
         std::vector<std::string> readOnly;
+        // Bytes a second each transfer may move; 0 for no limit.
+        int throttle = 0;
     };
 
     static constexpr const char* kUser = "kx";
