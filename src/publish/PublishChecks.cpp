@@ -152,6 +152,10 @@ std::vector<PublishIssue> PublishChecks::Check(const PublishPlan& plan, const st
                 issues.push_back(Issue(item, hazard.line, IssueSeverity::Warning,
                                        sjis::FromUtf8(CSjisHazardText::Problem(hazard))));
     }
+    // What stops the publish first, then the warnings, then the notes; each
+    // file's reasons in the order of its lines.
+    std::stable_sort(issues.begin(), issues.end(),
+                     [](const PublishIssue& a, const PublishIssue& b) { return a.severity < b.severity; });
     return issues;
 }
 

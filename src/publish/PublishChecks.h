@@ -28,7 +28,8 @@ struct PublishIssue {
 
 class PublishChecks {
 public:
-    // Checks every script of the plan that goes. localPerl empty: the
+    // Checks every script of the plan that goes; errors first, then
+    // warnings, then notes. localPerl empty: the
     // compile check is left out, and a note says so.
     static std::vector<PublishIssue> Check(const PublishPlan& plan, const std::string& localPerl,
                                            const std::string& serverPerl);
