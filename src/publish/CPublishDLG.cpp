@@ -126,6 +126,8 @@ void CPublishDLG::Refresh()
     setCursor(Qt::WaitCursor);
     issues_ = PublishChecks::Check(plan_, localPerl, settings_.serverPerl);
     unsetCursor();
+    checkedTarget_ = Target();
+    checkedPerl_ = settings_.serverPerl;
     FillTable();
     FillIssues();
 }
@@ -188,7 +190,8 @@ void CPublishDLG::OnPublish()
         return;
     }
     // Fields changed since the last check: the plan and the checks follow them.
-    Refresh();
+    if (Target() != checkedTarget_ || settings_.serverPerl != checkedPerl_)
+        Refresh();
     if (plan_.CountGoing() == 0) {
         MessageBox(this, J("公開するファイルはありません。どのファイルも前回の公開から変更されていません。"),
                    J("通知"), MB_OK | MB_ICONINFORMATION);

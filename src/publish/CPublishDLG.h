@@ -61,6 +61,9 @@ private:
     std::string folder_;
     std::vector<std::string> files_;
     PublishSettings settings_;
+    // What the plan and the checks shown were made for.
+    std::string checkedTarget_;
+    std::string checkedPerl_;
     settings::FtpAccount account_;
     PublishPlan plan_;
     std::vector<PublishIssue> issues_;
