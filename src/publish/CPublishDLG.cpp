@@ -67,7 +67,10 @@ CPublishDLG::CPublishDLG(PublishHooks& hooks, std::string projectFolder, std::ve
     table_->setRootIsDecorated(false);
     table_->setHeaderLabels(
         {QStringLiteral("ファイル"), QStringLiteral("状態"), QStringLiteral("改行"), QStringLiteral("権限")});
+    table_->header()->setStretchLastSection(false);
     table_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < 4; ++column)
+        table_->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     layout->addWidget(table_, 3);
 
     summary_ = new QLabel(this);
@@ -77,6 +80,8 @@ CPublishDLG::CPublishDLG(PublishHooks& hooks, std::string projectFolder, std::ve
     issueList_->setRootIsDecorated(false);
     issueList_->setHeaderLabels(
         {QStringLiteral("ファイル"), QStringLiteral("行"), QStringLiteral("種類"), QStringLiteral("内容")});
+    for (int column = 0; column < 3; ++column)
+        issueList_->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     issueList_->header()->setSectionResizeMode(3, QHeaderView::Stretch);
     layout->addWidget(issueList_, 2);
     connect(issueList_, &QTreeWidget::itemDoubleClicked, this,

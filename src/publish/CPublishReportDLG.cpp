@@ -65,7 +65,10 @@ CPublishReportDLG::CPublishReportDLG(const PublishUploadResult& upload, std::siz
     table_ = new QTreeWidget(this);
     table_->setRootIsDecorated(false);
     table_->setHeaderLabels({QStringLiteral("スクリプト"), QStringLiteral("応答"), QStringLiteral("時間")});
+    table_->header()->setStretchLastSection(false);
     table_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    table_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    table_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     for (const PublishProbe& probe : probes_) {
         auto* row = new QTreeWidgetItem(table_);
         row->setText(0, QString::fromStdString(probe.relativePath));
