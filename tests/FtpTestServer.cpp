@@ -8,6 +8,8 @@ FtpTestServer::FtpTestServer(const std::string& root, Options options)
     QStringList args{QStringLiteral(KESTRIX_TESTS_DIR "/ftpserver.py"), QString::fromStdString(root)};
     if (!options.mlsd)
         args << QStringLiteral("--no-mlsd");
+    if (!options.site)
+        args << QStringLiteral("--no-site");
     if (options.throttle > 0)
         args << QStringLiteral("--throttle") << QString::number(options.throttle);
     for (const auto& folder : options.readOnly)

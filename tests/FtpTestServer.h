@@ -15,6 +15,8 @@ public:
         std::vector<std::string> readOnly;
         // Bytes a second each transfer may move; 0 for no limit.
         int throttle = 0;
+        // Whether the server answers SITE commands (SITE CHMOD).
+        bool site = true;
     };
 
     static constexpr const char* kUser = "kx";

@@ -60,11 +60,15 @@ inline bool PortAnswers(int port)
 }
 
 // The shipped CGI server in a folder, running each script by its own "#!"
-// line and only when it is executable.
+// line and only when it is executable. It runs from a copy of its own, so
+// that the preview's tests, which end every server started from the shipped
+// path, and these never take each other's server.
 class CgiServer {
 public:
     explicit CgiServer(const std::string& root)
     {
+        fs::copy_file(KESTRIX_SOURCE_DIR "/src/res/kestrix-cgi-server", copy_.file("kestrix-cgi-server"));
+        fs::permissions(copy_.file("kestrix-cgi-server"), fs::perms(0755));
         port_ = FreePort();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("KESTRIX_CGI_PORT", QString::number(port_));
@@ -72,7 +76,7 @@ public:
         process_.setProcessEnvironment(env);
         process_.setWorkingDirectory(QString::fromStdString(root));
         process_.setProcessChannelMode(QProcess::ForwardedChannels);
-        process_.start(QStringLiteral(KESTRIX_SOURCE_DIR "/src/res/kestrix-cgi-server"), {});
+        process_.start(QString::fromStdString(copy_.file("kestrix-cgi-server")), QStringList{});
         QElapsedTimer clock;
         clock.start();
         while (!PortAnswers(port_) && clock.elapsed() < 10000)
@@ -90,6 +94,7 @@ public:
     bool Started() const { return PortAnswers(port_); }
 
 private:
+    TempDir copy_{"kestrix-publish-cgi"};
     QProcess process_;
     int port_ = 0;
 };

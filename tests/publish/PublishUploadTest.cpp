@@ -1,5 +1,6 @@
 #include "PublishFixture.h"
 
+#include "publish/CPublishReportDLG.h"
 #include "publish/PublishChecks.h"
 #include "publish/PublishUpload.h"
 #include "publish/PublishVerify.h"
@@ -120,6 +121,38 @@ TEST_F(PublishUploadTest, TheSameScriptsSentAsTheFtpBrowserSendsThemFailOnTheSer
     EXPECT_EQ(Probe(probes, "crlf.cgi").status, 500);
     EXPECT_EQ(Probe(probes, "cgi/plain.pl").status, 500);
     EXPECT_EQ(Probe(probes, "crlf.cgi").causes.size(), 3u);
+}
+
+TEST_F(PublishUploadTest, AServerWithoutSiteCommandsIsAskedOnceAndTheReportBlamesThePermission)
+{
+    FtpTestServer::Options noSite;
+    noSite.site = false;
+    FtpTestServer plain(www.path(), noSite);
+    ASSERT_TRUE(plain.Started());
+    CgiServer web(www.path());
+    const PublishPlan plan = PublishPlan::Build(project.path(), {Write("cgi/plain.pl", kPlainScript)}, {});
+    PublishUploadRequest request = Request(plan);
+    request.server = plain.Address();
+    PublishUpload upload(request, sink, cancel);
+    const PublishUploadResult result = upload.Run();
+    ASSERT_EQ(result.end, FtpTransferEnd::Completed) << sjis::ToUtf8(result.errorText);
+    EXPECT_TRUE(result.siteRefused);
+    EXPECT_TRUE(result.siteReply.starts_with("500")) << result.siteReply;
+    EXPECT_TRUE(result.chmodFailed.empty());
+    // The server's own permission: not executable, so the script fails there,
+    // and the report says why.
+    EXPECT_EQ(ModeOf(www.file("site/cgi/plain.pl")) & 0111, 0);
+    const auto probes = PublishVerify::Run(web.Url() + "/site", plan.items, {}, result.siteRefused);
+    ASSERT_EQ(probes.size(), 1u);
+    EXPECT_EQ(probes[0].status, 500);
+    ASSERT_EQ(probes[0].causes.size(), 1u);
+    EXPECT_EQ(sjis::ToUtf8(probes[0].causes[0]),
+              "サーバが SITE CHMOD を受け付けないため、実行権限 (755) が付いていない可能性があります。");
+    const CPublishReportDLG report(result, 1, probes, false);
+    EXPECT_TRUE(report.SummaryText().startsWith(
+        "1 個のファイルを公開しました。\nサーバが SITE コマンドを受け付けないため、権限 (755/644) "
+        "を設定できませんでした: 500"))
+        << report.SummaryText().toStdString();
 }
 
 TEST_F(PublishUploadTest, CancellingInTheMiddleOfAFileLeavesTheOldFileAndNoTemporary)
