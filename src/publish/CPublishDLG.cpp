@@ -128,9 +128,13 @@ void CPublishDLG::Refresh()
     plan_ = PublishPlan::Build(folder_, files_, record);
     std::string localPerl;
     settings::ReadPerlPath(localPerl);
+    // The checks run perl with the event loop going: the dialog takes no
+    // clicks meanwhile, so 公開 cannot start a second round inside the first.
+    setEnabled(false);
     setCursor(Qt::WaitCursor);
     issues_ = PublishChecks::Check(plan_, localPerl, settings_.serverPerl);
     unsetCursor();
+    setEnabled(true);
     checkedTarget_ = Target();
     checkedPerl_ = settings_.serverPerl;
     FillTable();
