@@ -1,5 +1,6 @@
 #include "PublishFixture.h"
 
+#include "ftp/CFtpTransfer.h"
 #include "publish/CPublishReportDLG.h"
 #include "publish/PublishChecks.h"
 #include "publish/PublishUpload.h"
@@ -105,19 +106,31 @@ TEST_F(PublishUploadTest, APublishedSiteAnswersOverHttpAsTheChecksForesaw)
 
 TEST_F(PublishUploadTest, TheSameScriptsSentAsTheFtpBrowserSendsThemFailOnTheServer)
 {
-    // What the publish guards against, on the same servers: the CR LF script
-    // and the one without its permission, copied as they are, answer 500.
+    // What the publish guards against, on the same servers: the project
+    // folder uploaded by the FTP browser's engine, byte for byte. Even with
+    // its permission set by hand the CR LF script answers 500, and so does
+    // the script without its permission.
     ASSERT_TRUE(ftp.Started());
     CgiServer web(www.path());
     Site();
-    fs::create_directories(www.file("raw/cgi"));
-    fs::copy_file(project.file("crlf.cgi"), www.file("raw/crlf.cgi"));
-    fs::permissions(www.file("raw/crlf.cgi"), fs::perms(0755));
-    fs::copy_file(project.file("cgi/plain.pl"), www.file("raw/cgi/plain.pl"));
+    fs::create_directories(www.file("raw"));
+    FtpTransferRequest browser;
+    browser.download = false;
+    browser.directory = true;
+    browser.server = ftp.Address();
+    browser.user = FtpTestServer::kUser;
+    browser.password = FtpTestServer::kPassword;
+    browser.remotePath = "/raw";
+    browser.localPath = project.path();
+    ASSERT_EQ(CFtpTransfer(browser, sink, cancel).Run().end, FtpTransferEnd::Completed);
+    const std::string uploaded = www.file("raw/" + fs::path(project.path()).filename().string());
+    ASSERT_EQ(ReadFileBytes(uploaded + "/crlf.cgi"), kCrLfScript);
+    fs::permissions(uploaded + "/crlf.cgi", fs::perms(0755));
     PublishItem crlf, plain;
     crlf.relativePath = "crlf.cgi";
     plain.relativePath = "cgi/plain.pl";
-    const auto probes = PublishVerify::Run(web.Url() + "/raw", {crlf, plain}, {}, false);
+    const auto probes = PublishVerify::Run(web.Url() + "/raw/" + fs::path(uploaded).filename().string(),
+                                           {crlf, plain}, {}, false);
     EXPECT_EQ(Probe(probes, "crlf.cgi").status, 500);
     EXPECT_EQ(Probe(probes, "cgi/plain.pl").status, 500);
     EXPECT_EQ(Probe(probes, "crlf.cgi").causes.size(), 3u);
