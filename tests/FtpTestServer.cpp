@@ -42,6 +42,18 @@ void FtpTestServer::Kill()
     }
 }
 
+void FtpTestServer::Pause()
+{
+    if (pid_ != 0)
+        ::kill(static_cast<pid_t>(pid_), SIGSTOP);
+}
+
+void FtpTestServer::Resume()
+{
+    if (pid_ != 0)
+        ::kill(static_cast<pid_t>(pid_), SIGCONT);
+}
+
 bool FtpTestServer::Running() const
 {
     return pid_ != 0 && process_.state() != QProcess::NotRunning && ::kill(static_cast<pid_t>(pid_), 0) == 0;

@@ -35,6 +35,10 @@ public:
     std::string Address() const;
     // Kills the server at once (SIGKILL), as a crash would.
     void Kill();
+    // Stops the server where it is (SIGSTOP) and lets it go on (SIGCONT):
+    // a transfer then waits as it would on a stalled line.
+    void Pause();
+    void Resume();
     // Whether the server process is still running.
     bool Running() const;
 

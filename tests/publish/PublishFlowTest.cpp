@@ -1,5 +1,6 @@
 #include "PublishFixture.h"
 
+#include "ftp/CFtpTransferDLG.h"
 #include "platform/registry/SettingsStore.h"
 #include "publish/CPublishDLG.h"
 #include "publish/CPublishReportDLG.h"
@@ -7,6 +8,7 @@
 #include "publish/PublishHooks.h"
 
 #include <QLineEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -145,6 +147,54 @@ TEST_F(PublishFlowTest, UnchangedFilesAreNotSentTheSecondTime)
     EXPECT_EQ(run.Run(project.path(), files), CPublishRun::End::Cancelled);
     EXPECT_EQ(ui.Boxes().back().Utf8Text(),
               "公開するファイルはありません。どのファイルも前回の公開から変更されていません。");
+}
+
+TEST_F(PublishFlowTest, CancellingTheTransferDialogKeepsTheOldFilesAndTheRestGoesNextTime)
+{
+    ASSERT_TRUE(ftp.Started());
+    PublishSettings::Save(project.path(), {"/site", "", "/usr/bin/perl"});
+    fs::create_directories(www.file("site"));
+    constexpr int kFiles = 5;
+    std::vector<std::string> files;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = "big" + std::to_string(i) + ".cgi";
+        std::ofstream(www.file("site/" + name), std::ios::binary) << "old";
+        files.push_back(Write(name, "#!/usr/bin/perl\n" + std::string(4 << 20, '#') + "\n", fs::perms(0755)));
+    }
+    // Once the transfer dialog shows its first file the line stalls (the
+    // server is stopped), the user presses 取り消し, and the line comes back.
+    std::function<void()> cancelWhenShown = [&] {
+        auto* transfer = qobject_cast<CFtpTransferDLG*>(QApplication::activeModalWidget());
+        if (!transfer || transfer->CaptionText().isEmpty()) {
+            QTimer::singleShot(5, cancelWhenShown);
+            return;
+        }
+        ftp.Pause();
+        transfer->reject();
+        EXPECT_TRUE(transfer->CancelRequested());
+        ftp.Resume();
+    };
+    onPlan = [&](CPublishDLG& plan) {
+        plan.OnPublish();
+        QTimer::singleShot(5, cancelWhenShown);
+    };
+    EXPECT_EQ(run.Run(project.path(), files), CPublishRun::End::Cancelled);
+    EXPECT_LT(run.Upload().sent.size(), std::size_t(kFiles));
+    EXPECT_TRUE(summary.starts_with("公開を取り消しました。")) << summary;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = "big" + std::to_string(i) + ".cgi";
+        const auto& sent = run.Upload().sent;
+        const bool went = std::find(sent.begin(), sent.end(), name) != sent.end();
+        EXPECT_EQ(ReadFileBytes(www.file("site/" + name)), went ? ReadFileBytes(files[i]) : "old") << name;
+    }
+
+    // The next publish sends only what did not go.
+    const std::size_t wentBefore = run.Upload().sent.size();
+    onPlan = [&](CPublishDLG& plan) {
+        EXPECT_EQ(plan.Plan().CountGoing(), kFiles - wentBefore);
+        plan.reject();
+    };
+    EXPECT_EQ(run.Run(project.path(), files), CPublishRun::End::Cancelled);
 }
 
 TEST_F(PublishFlowTest, APublishThatCannotReachTheServerSaysSoAndRecordsNothing)
