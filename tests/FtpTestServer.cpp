@@ -10,8 +10,6 @@ FtpTestServer::FtpTestServer(const std::string& root, Options options)
         args << QStringLiteral("--no-mlsd");
     if (!options.site)
         args << QStringLiteral("--no-site");
-    if (options.throttle > 0)
-        args << QStringLiteral("--throttle") << QString::number(options.throttle);
     for (const auto& folder : options.readOnly)
         args << QStringLiteral("--readonly") << QString::fromStdString(folder);
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);

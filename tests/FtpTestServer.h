@@ -13,8 +13,6 @@ public:
         bool mlsd = true;
         // Folders under the root the user may read but not change.
         std::vector<std::string> readOnly;
-        // Bytes a second each transfer may move; 0 for no limit.
-        int throttle = 0;
         // Whether the server answers SITE commands (SITE CHMOD).
         bool site = true;
     };
