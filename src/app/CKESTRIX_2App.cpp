@@ -4,12 +4,14 @@
 #include "app/CMainFrame.h"
 #include "app/CNameInputDlg.h"
 #include "app/CRecoverySession.h"
+#include "app/CVersionsDlg.h"
 #include "app/FtpBrowserWiring.h"
 #include "app/PublishWiring.h"
 #include "app/builders/CIconPainter.h"
 #include "app/builders/CMenuResources.h"
 #include "app/settings/CSettingDlg.h"
 #include "editor/CChildFrame.h"
+#include "editor/CDocVersions.h"
 #include "editor/CKESTRIX_2Doc.h"
 #include "editor/CKESTRIX_2View.h"
 #include "ftp/CFtpView.h"
@@ -226,6 +228,10 @@ bool CKESTRIX_2App::OnCommand(UINT id)
     case cmd::kFileOpen: OnFileOpen(); return true;
     case cmd::kAppAbout: OnAppAbout(); return true;
     case cmd::kSettings: OnSettings(); return true;
+    case cmd::kFileVersions:
+        if (CKESTRIX_2Doc* doc = ActiveScript(); doc && CDocVersions::Store())
+            CVersionsDlg::Run(*doc, *docTemplate_, *CDocVersions::Store(), mainFrame_.get());
+        return true;
     case cmd::kHelpContents: help_.DisplayToc(); return true;
     case cmd::kFilePrintSetup:
         UiService::Current().PageSetup(mainFrame_.get(), ProgramPrinter());
@@ -253,6 +259,12 @@ bool CKESTRIX_2App::OnUpdateCommand(CCmdUI& ui)
     switch (id) {
     case cmd::kProjectSave: ui.Enable(project_->IsProjectModified()); return true;
     case cmd::kProjectClose: ui.Enable(project_->HasProjectName()); return true;
+    case cmd::kFileVersions: {
+        // A script never saved has no versions to show.
+        const CKESTRIX_2Doc* doc = ActiveScript();
+        ui.Enable(doc && !doc->StoredPath().empty() && CDocVersions::Store());
+        return true;
+    }
     case cmd::kProjectPublish: ui.Enable(!GetProjectFolder().empty()); return true;
     case cmd::kFileNew:
     case cmd::kFileOpen:
@@ -348,6 +360,12 @@ void CKESTRIX_2App::OnOpenRecentFile(int index)
     }
 }
 
+CKESTRIX_2Doc* CKESTRIX_2App::ActiveScript() const
+{
+    CView* view = mainFrame_ ? mainFrame_->ActiveView() : nullptr;
+    return view ? dynamic_cast<CKESTRIX_2Doc*>(view->GetDocument()) : nullptr;
+}
+
 void CKESTRIX_2App::OnAppAbout()
 {
     CAboutDlg dialog(mainFrame_.get());
@@ -366,6 +384,8 @@ void CKESTRIX_2App::OnSettings()
     debugConsole_->ReloadSettings();
     syntaxCheck_->ReloadSettings();
     colorizer_.SetTipSwitch(dialog.TipsChecked());
+    if (recovery_)
+        recovery_->ReloadSettings();
     // The open scripts take the new font and colours at once.
     for (CDocument* document : docTemplate_->Documents())
         for (CView* view : document->Views())

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+class CKESTRIX_2Doc;
 class CMainFrame;
 class CRecoverySession;
 class CWebServerRun;
@@ -94,6 +95,8 @@ private:
     void OnOpenRecentFile(int index);
     void OnAppAbout();
     void OnSettings();
+    // The document of the active window; nullptr without one.
+    CKESTRIX_2Doc* ActiveScript() const;
     void RecentFilesChanged();
     // Takes the bars, which this object owns, out of the frame and destroys
     // the frame.

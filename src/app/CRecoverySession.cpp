@@ -5,6 +5,7 @@
 #include "editor/CKESTRIX_2Doc.h"
 #include "platform/docview/CMultiDocTemplate.h"
 #include "platform/file/AtomicFileWriter.h"
+#include "platform/file/FileErrorText.h"
 #include "platform/recovery/RecoveryStore.h"
 #include "platform/recovery/RecoveryWriter.h"
 #include "platform/recovery/VersionStore.h"
@@ -12,6 +13,8 @@
 #include "platform/text/Sjis.h"
 #include "platform/ui/UiService.h"
 
+#include <QApplication>
+#include <QObject>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,7 +37,7 @@ std::string Shown(const RecoveryRecord& record)
 } // namespace
 
 CRecoverySession::CRecoverySession(const std::string& folder)
-    : store_(std::make_unique<RecoveryStore>(folder))
+    : notices_(std::make_unique<QObject>()), store_(std::make_unique<RecoveryStore>(folder))
 {
 }
 
@@ -57,8 +60,32 @@ bool CRecoverySession::Start()
     if (store_->Open() != 0)
         return false;
     writer_ = std::make_unique<RecoveryWriter>(*store_);
+    writer_->SetFailureListener([this](int error) {
+        // On the writer's thread: the notice goes to the UI thread, and is
+        // dropped if the session has ended meanwhile.
+        QMetaObject::invokeMethod(
+            notices_.get(), [this, error] { TellFailure(error); }, Qt::QueuedConnection);
+    });
     CDocRecovery::SetWriter(writer_.get());
     return true;
+}
+
+void CRecoverySession::TellFailure(int error) const
+{
+    MessageBox(QApplication::activeWindow(),
+               J("保存されていない変更を、復元用のファイルに書き込めません。\n") +
+                   sjis::FromUtf8(store_->SessionFolder()) + "\n" + FileErrorText::Of(error) +
+                   J("\nこのままでは、プログラムが異常終了したときに変更が失われます。"
+                     "変更はこまめに保存してください。"),
+               J("通知"), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CRecoverySession::ReloadSettings()
+{
+    if (!versions_)
+        return;
+    const settings::VersionSettings limits = settings::LoadVersionSettings();
+    versions_->SetLimits(VersionStore::Limits{int(limits.count), std::int64_t(limits.megabytes) << 20});
 }
 
 int CRecoverySession::Offer(CMultiDocTemplate& docs, QWidget* owner)

@@ -3,6 +3,7 @@
 #include "editor/CConvertedSaveConfirm.h"
 #include "editor/CDocRecovery.h"
 #include "editor/CDocVersions.h"
+#include "editor/CEditUndoRecord.h"
 #include "editor/CKESTRIX_2View.h"
 #include "editor/CLineReader.h"
 #include "editor/CSyntaxColorizer.h"
@@ -160,8 +161,13 @@ bool CKESTRIX_2Doc::OnNewDocument()
 bool CKESTRIX_2Doc::Opened(const std::string& path)
 {
     const bool ok = CDocument::OnOpenDocument(path);
-    if (CKESTRIX_2View* view = View())
+    if (CKESTRIX_2View* view = View()) {
+        // The text read replaces the whole text: an edit made before it
+        // (a version restored over typing) is no edit of this text, and
+        // taking it back would damage it.
+        view->UndoRecord().Clear();
         recovery_->Watch(view->document());
+    }
     recovery_->InStep(path);
     return ok;
 }
@@ -188,7 +194,29 @@ bool CKESTRIX_2Doc::RestoreRecovered(const std::string& file, const std::string&
     SetModifiedFlag(true);
     UpdateFrameTitles();
     recovery_->Changed();
+    // The project tree lists the subs of the text now shown, not of the
+    // file it scanned.
+    if (CKESTRIX_2View* view = View())
+        context_.hooks.RescanSubs(view, view->FrameTitle());
     return true;
+}
+
+bool CKESTRIX_2Doc::RestoreVersion(const std::string& versionFile)
+{
+    // A copy: reading the version points storedPath_ at its file for a while.
+    const std::string script = storedPath_.empty() ? GetPathName() : storedPath_;
+    CKESTRIX_2View* view = View();
+    if (script.empty() || !view)
+        return false;
+    // A version the editor refuses (too large) has emptied the control by
+    // then: the text it held comes back, with its modified mark.
+    const std::string shown = view->StreamOut(StreamFormat::Rtf);
+    const bool modified = IsModified();
+    if (RestoreRecovered(versionFile, script))
+        return true;
+    view->StreamIn(StreamFormat::Rtf, shown);
+    SetModifiedFlag(modified);
+    return false;
 }
 
 void CKESTRIX_2Doc::TakeLineBreaks(std::string_view bytes)

@@ -31,6 +31,12 @@ public:
     // original untouched until the user saves.
     bool RestoreRecovered(const std::string& file, const std::string& originalPath);
     CDocRecovery& Recovery() const { return *recovery_; }
+    // Puts a previous version of the script (the file holding it) in place
+    // of the document's text, read the way the script itself is read: the
+    // document keeps its path and is marked modified, and the script's file
+    // is untouched until the user saves it (which keeps the version that
+    // save replaces, as every save does).
+    bool RestoreVersion(const std::string& versionFile);
 
     // True when the document was read (and is saved) as RTF.
     bool IsRtf() const { return rtf_; }

@@ -224,6 +224,7 @@ TEST_F(MainFrameTest, Menu129ComesWithTheFirstDocumentAndGoesWithTheLast)
                                               "57602 閉じる(&C)",
                                               "57603 上書き保存(&S)\tCtrl+S",
                                               "57604 名前を付けて保存(&A)...",
+                                              "32802 以前の版(&I)...",
                                               "-",
                                               "32784 EUCコードに変換して保存",
                                               "32786 JISコードに変換して保存",

@@ -6,12 +6,15 @@
 
 #include "app/CControlWnd.h"
 #include "app/CNameInputDlg.h"
+#include "app/CVersionsDlg.h"
+#include "app/builders/CMenuResources.h"
 #include "app/settings/CSettingDlg.h"
 #include "editor/CKESTRIX_2View.h"
 #include "project/CProjectView.h"
 
 #include <QLineEdit>
 #include <QTest>
+#include <QTreeWidget>
 #include <sys/stat.h>
 
 using namespace apptest;
@@ -95,6 +98,33 @@ TEST_F(ProjectFlow, TypingADeclarationInAnOpenScriptListsItsSub)
     ASSERT_TRUE(Tree().Scans().WaitForIdle(10000));
     EXPECT_EQ(Subs("form.cgi"), (QStringList{"parse_form", "typed_here"}));
     view->GetDocument()->SetModifiedFlag(false);
+}
+
+TEST_F(ProjectFlow, AProjectScriptRestoredFromAPreviousVersionListsItsSubsAgain)
+{
+    OpenSite();
+    const std::string script = files_.file("site/form.cgi");
+    const std::string original = ReadFileBytes(script);
+    Tree().OnDoubleClick(Tree().FindChildItem(nullptr, "form.cgi")->child(0));
+    auto* view = dynamic_cast<CKESTRIX_2View*>(ActiveView());
+    ASSERT_NE(view, nullptr);
+    view->SetSel(view->GetTextLength(), view->GetTextLength());
+    QTest::keyClick(view, Qt::Key_Return);
+    Type(view, QStringLiteral("sub typed_here {"));
+    ASSERT_TRUE(Frame().SendCommand(57603));
+    ASSERT_TRUE(Tree().Scans().WaitForIdle(10000));
+    EXPECT_EQ(Subs("form.cgi"), (QStringList{"parse_form", "typed_here"}));
+
+    WhenDialog<CVersionsDlg>([](CVersionsDlg& dialog) {
+        ASSERT_EQ(dialog.List()->topLevelItemCount(), 1);
+        Press(dialog, CVersionsDlg::kRestore);
+    });
+    ASSERT_TRUE(Frame().SendCommand(cmd::kFileVersions));
+    ASSERT_TRUE(Tree().Scans().WaitForIdle(10000));
+    EXPECT_EQ(Subs("form.cgi"), QStringList{"parse_form"});
+    ASSERT_TRUE(Frame().SendCommand(57603));
+    EXPECT_EQ(ReadFileBytes(script), original);
+    EXPECT_TRUE(ui.Boxes().empty());
 }
 
 TEST_F(ProjectFlow, ClosingTheProgramWithAModifiedProjectAsksWhileTheWindowIsShown)

@@ -52,6 +52,7 @@ inline constexpr UINT kProjectSave = 32789;
 inline constexpr UINT kProjectPublish = 32820;
 inline constexpr UINT kToggleDebugBar = 32792;
 inline constexpr UINT kHelpContents = 32795;
+inline constexpr UINT kFileVersions = 32802;
 // The open windows listed at the end of the window menu: 0xFF00 ... 0xFF08.
 inline constexpr UINT kFirstMdiChild = 0xFF00;
 inline constexpr int kMaxListedWindows = 9;

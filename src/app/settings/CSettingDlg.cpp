@@ -1,7 +1,7 @@
 #include "app/settings/CSettingDlg.h"
 
-#include "app/settings/CColorSwatch.h"
 #include "app/builders/CDialogBuilder.h"
+#include "app/settings/CColorSwatch.h"
 #include "app/settings/CFaceComboBox.h"
 #include "app/settings/CPointSizeComboBox.h"
 #include "app/settings/CSettingPage.h"
@@ -12,11 +12,15 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 
 namespace {
 
 // The face box takes at most a face name's worth of characters.
 constexpr int kFaceLimit = 32;
+// The most previous versions a script keeps, and megabytes the store takes.
+constexpr long kMaxVersions = 1000;
+constexpr long kMaxMegabytes = 100000;
 
 using Texts = CSettingPage::Texts;
 
@@ -50,6 +54,24 @@ CSettingPage* WebServerPage()
         });
 }
 
+// The third page: how many previous versions of each script the saves keep
+// and how many megabytes they may take in all.
+CSettingPage* VersionsPage()
+{
+    return new CSettingPage(
+        138,
+        {{1040, 0, nullptr, "ファイルごとに残す以前の版の数", 0, kMaxVersions},
+         {1041, 0, nullptr, "以前の版に使うディスク容量の上限（MB）", 0, kMaxMegabytes}},
+        [] {
+            const settings::VersionSettings versions = settings::LoadVersionSettings();
+            return Texts{std::to_string(versions.count), std::to_string(versions.megabytes)};
+        },
+        [](const Texts& texts) {
+            // The page has checked both are whole numbers in range.
+            return settings::SaveVersionSettings({LONG(std::stol(texts[0])), LONG(std::stol(texts[1]))});
+        });
+}
+
 } // namespace
 
 CSettingDlg::CSettingDlg(QWidget* parent) : QDialog(parent)
@@ -80,7 +102,7 @@ void CSettingDlg::CreateControls()
     password_ = CDialogBuilder::Find<QLineEdit>(this, 1031);
 
     tabs_ = CDialogBuilder::Find<CTabPageCtrl>(this, 1032);
-    for (CSettingPage* page : {AppPathPage(), WebServerPage()})
+    for (CSettingPage* page : {AppPathPage(), WebServerPage(), VersionsPage()})
         tabs_->AddPage(page, page->windowTitle());
 
     connect(CDialogBuilder::Find<QPushButton>(this, IDOK), &QPushButton::clicked, this, &CSettingDlg::OnOK);
@@ -137,6 +159,17 @@ settings::FontSettings CSettingDlg::FontToSave() const
 
 void CSettingDlg::OnOK()
 {
+    // A field holding what it cannot take is told first and nothing is
+    // written: the dialog stays open on it, everything as typed.
+    // (The page is brought up first, so that the field can take the focus.)
+    const std::vector<CSettingPage*>& pages = tabs_->Pages();
+    const int shown = tabs_->TabBar()->currentIndex();
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        tabs_->SetCurrentIndex(int(i));
+        if (!pages[i]->Validate())
+            return;
+    }
+    tabs_->SetCurrentIndex(shown);
     DWORD code = settings::SaveFontSettings(FontToSave());
     if (code == 0)
         code =
@@ -144,7 +177,6 @@ void CSettingDlg::OnOK()
                                       sjis::FromUnicode(password_->text())});
     // The pages in tab order; a page that fails has told the user already,
     // and the pages after it are not written.
-    const std::vector<CSettingPage*>& pages = tabs_->Pages();
     bool pagesSaved = code == 0;
     for (std::size_t i = 0; pagesSaved && i < pages.size(); ++i)
         pagesSaved = pages[i]->Save();

@@ -1,7 +1,9 @@
 // The settings dialog: the editor's font, size and colours, the command
-// tips, the FTP account, and on two tab pages the paths of the helper
-// programs and the local web server. Opening it shows the stored settings;
-// OK writes them all and says how that went; Cancel writes nothing.
+// tips, the FTP account, on two tab pages the paths of the helper programs
+// and the local web server, and on a third how many previous versions the
+// saves keep. Opening it shows the stored settings; OK checks the fields
+// that take numbers (a wrong one is told and nothing is written), then
+// writes them all and says how that went; Cancel writes nothing.
 #pragma once
 
 #include "platform/registry/SettingsStore.h"

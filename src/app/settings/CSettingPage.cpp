@@ -25,7 +25,7 @@ CSettingPage::CSettingPage(QWidget* parent) : QWidget(parent)
 
 CSettingPage::CSettingPage(UINT dialogId, const std::vector<Field>& fields, Loader load, Saver save,
                            QWidget* parent)
-    : QWidget(parent), load_(std::move(load)), save_(std::move(save))
+    : QWidget(parent), fields_(fields), load_(std::move(load)), save_(std::move(save))
 {
     CDialogBuilder(dialogId).Build(this);
     for (const Field& field : fields) {
@@ -50,6 +50,31 @@ void CSettingPage::Load()
     const Texts texts = load_();
     for (std::size_t i = 0; i < edits_.size() && i < texts.size(); ++i)
         edits_[i]->setText(sjis::ToUnicode(texts[i]));
+}
+
+bool CSettingPage::Validate()
+{
+    for (std::size_t i = 0; i < edits_.size() && i < fields_.size(); ++i) {
+        const Field& field = fields_[i];
+        if (!field.numberName)
+            continue;
+        const QString text = edits_[i]->text().trimmed();
+        bool number = !text.isEmpty();
+        for (QChar c : text)
+            number = number && c >= QChar('0') && c <= QChar('9');
+        const qlonglong value = number ? text.toLongLong(&number) : 0;
+        if (number && value >= field.minimum && value <= field.maximum)
+            continue;
+        MessageBox(this,
+                   sjis::FromUtf8("「") + sjis::FromUtf8(field.numberName) + sjis::FromUtf8("」には ") +
+                       std::to_string(field.minimum) + sjis::FromUtf8(" から ") +
+                       std::to_string(field.maximum) + sjis::FromUtf8(" までの整数を入力してください。"),
+                   sjis::FromUtf8("通知"), MB_OK | MB_ICONEXCLAMATION);
+        edits_[i]->setFocus();
+        edits_[i]->selectAll();
+        return false;
+    }
+    return true;
 }
 
 DWORD CSettingPage::Write()

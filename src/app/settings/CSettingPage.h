@@ -16,11 +16,16 @@ class CSettingPage : public QWidget {
 public:
     // One text field of a page: its edit and, where it has one, the button
     // that browses for a program (the open dialog taking the title, UTF-8)
-    // or, without a title, for a folder.
+    // or, without a title, for a folder. A field with a number name takes a
+    // whole number from minimum to maximum; the name (UTF-8) is what the
+    // user is told to correct.
     struct Field {
         int edit;
         int browse = 0;
         const char* programTitle = nullptr;
+        const char* numberName = nullptr;
+        long minimum = 0;
+        long maximum = 0;
     };
     // The fields' texts in the fields' order, code page 932.
     using Texts = std::vector<std::string>;
@@ -39,6 +44,10 @@ public:
 
     // Shows the stored values.
     virtual void Load();
+    // Whether every field holds what it takes. The first that does not is
+    // told to the user and gets the focus, its text as typed, and the page
+    // gives false.
+    virtual bool Validate();
     // Writes the shown values. A failure is told to the user here, with the
     // system's text for it, and gives false.
     bool Save();
@@ -56,6 +65,7 @@ private:
     void BrowseForFolder(QLineEdit* edit);
 
     std::vector<QLineEdit*> edits_;
+    std::vector<Field> fields_;
     Loader load_;
     Saver save_;
 };

@@ -44,6 +44,12 @@ int RecoveryWriter::Failures() const
     return failures_;
 }
 
+void RecoveryWriter::SetFailureListener(FailureListener listener)
+{
+    std::lock_guard lock(mutex_);
+    listener_ = std::move(listener);
+}
+
 void RecoveryWriter::Run()
 {
     std::unique_lock lock(mutex_);
@@ -58,14 +64,27 @@ void RecoveryWriter::Run()
         busy_ = true;
         lock.unlock();
         int err = 0;
-        if (node.mapped())
+        const bool write = node.mapped().has_value();
+        if (write)
             err = store_.Write(node.key(), *node.mapped());
         else
             store_.Remove(node.key());
         lock.lock();
-        busy_ = false;
         if (err)
             ++failures_;
+        if (write) {
+            const bool newFailure = err && !failing_;
+            failing_ = err != 0;
+            if (newFailure && listener_) {
+                // Told without the lock (the listener may call back into
+                // the writer), but still busy, so Flush waits for it.
+                FailureListener listener = listener_;
+                lock.unlock();
+                listener(err);
+                lock.lock();
+            }
+        }
+        busy_ = false;
         if (queue_.empty())
             idle_.notify_all();
     }

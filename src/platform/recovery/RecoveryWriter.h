@@ -7,6 +7,7 @@
 #include "platform/recovery/RecoveryRecord.h"
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -17,6 +18,12 @@ class RecoveryStore;
 
 class RecoveryWriter {
 public:
+    // Told, on the writer's thread, the errno of a write that failed while
+    // the writes before it had gone well (or of the first write): a store
+    // that keeps failing is told once, and again only after a write has
+    // gone well in between.
+    using FailureListener = std::function<void(int error)>;
+
     explicit RecoveryWriter(const RecoveryStore& store);
     // Finishes the queued jobs, then stops the thread.
     ~RecoveryWriter();
@@ -29,6 +36,7 @@ public:
     void Flush();
     // How many writes failed (the store's folder gone or full).
     int Failures() const;
+    void SetFailureListener(FailureListener listener);
 
 private:
     void Run();
@@ -42,5 +50,7 @@ private:
     bool busy_ = false;
     bool stop_ = false;
     int failures_ = 0;
+    bool failing_ = false; // the last write failed
+    FailureListener listener_;
     std::thread thread_;
 };

@@ -118,12 +118,29 @@ int VersionStore::Keep(const std::string& path, std::string_view replaced)
     return 0;
 }
 
+void VersionStore::SetLimits(Limits limits)
+{
+    limits_ = limits;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder_, ec))
+        if (e.is_directory(ec)) {
+            auto versions = VersionsIn(e.path().string());
+            for (std::size_t i = std::size_t(std::max(limits_.versionsPerFile, 0)); i < versions.size(); ++i)
+                ::unlink(versions[i].file.c_str());
+        }
+    PruneTotal();
+}
+
 void VersionStore::Prune(const std::string& fileFolder)
 {
     auto mine = VersionsIn(fileFolder);
     for (std::size_t i = std::size_t(limits_.versionsPerFile); i < mine.size(); ++i)
         ::unlink(mine[i].file.c_str());
+    PruneTotal();
+}
 
+void VersionStore::PruneTotal()
+{
     // The whole store: the oldest versions of any file go until it fits.
     std::vector<Version> all;
     std::error_code ec;

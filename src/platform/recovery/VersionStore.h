@@ -37,10 +37,15 @@ public:
     static bool Read(const Version& version, std::string& bytes);
 
     const Limits& GetLimits() const { return limits_; }
+    // New limits (the user changed them): the store is trimmed to them at
+    // once, every file's oldest versions going first.
+    void SetLimits(Limits limits);
 
 private:
     std::string FolderOf(const std::string& path) const;
     void Prune(const std::string& fileFolder);
+    // Drops what the total allows no longer, the oldest first.
+    void PruneTotal();
 
     std::string folder_;
     Limits limits_;

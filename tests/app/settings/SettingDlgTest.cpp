@@ -579,9 +579,10 @@ TEST_F(SettingDlgTest, TabsShowOnePageAtATimeAboveTheTabs)
 {
     CSettingDlg& dlg = Open();
     auto* tabs = Find<CTabPageCtrl>(1032);
-    ASSERT_EQ(tabs->Pages().size(), 2u);
+    ASSERT_EQ(tabs->Pages().size(), 3u);
     EXPECT_EQ(tabs->TabBar()->tabText(0), Q("その他の設定1"));
     EXPECT_EQ(tabs->TabBar()->tabText(1), Q("その他の設定2"));
+    EXPECT_EQ(tabs->TabBar()->tabText(2), Q("以前の版"));
     EXPECT_TRUE(Edit(1020)->isVisibleTo(&dlg));
     EXPECT_FALSE(Edit(1015)->isVisibleTo(&dlg));
 

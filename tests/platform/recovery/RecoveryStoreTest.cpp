@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -274,4 +276,47 @@ TEST(RecoveryWriterTest, TheWriterFoldsJobsAndARemovalAfterAWriteWins)
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->body, "text 49");
     EXPECT_FALSE(fs::exists(store.SessionFolder() + "/saved.kxr"));
+}
+
+TEST(RecoveryWriterTest, AStoreThatStartsFailingIsToldOnceAndAgainOnlyAfterAWriteWentWell)
+{
+    TempDir dir;
+    RecoveryStore store(dir.file("recovery"));
+    ASSERT_EQ(store.Open(), 0);
+    RecoveryWriter writer(store);
+    std::vector<int> told;
+    writer.SetFailureListener([&told](int error) { told.push_back(error); });
+    const std::string folder = store.SessionFolder();
+    // The folder's name taken by a plain file: no write can succeed, for
+    // the superuser either.
+    auto breakFolder = [&] {
+        fs::rename(folder, folder + ".away");
+        std::ofstream(folder) << "x";
+    };
+    auto mendFolder = [&] {
+        fs::remove(folder);
+        fs::rename(folder + ".away", folder);
+    };
+    auto write = [&](const char* text) {
+        writer.Write("doc", Record("/d.cgi", text));
+        writer.Flush();
+    };
+
+    write("fine");
+    EXPECT_TRUE(told.empty());
+    breakFolder();
+    write("a");
+    write("b");
+    writer.Remove("doc"); // removals are not writes: they neither tell nor mend
+    writer.Flush();
+    write("c");
+    EXPECT_EQ(told, std::vector<int>{ENOTDIR});
+    EXPECT_EQ(writer.Failures(), 3);
+    mendFolder();
+    write("d");
+    EXPECT_EQ(told.size(), 1u);
+    breakFolder();
+    write("e");
+    EXPECT_EQ(told, (std::vector<int>{ENOTDIR, ENOTDIR}));
+    mendFolder();
 }

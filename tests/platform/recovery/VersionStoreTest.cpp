@@ -63,3 +63,27 @@ TEST(VersionStoreTest, TheWholeStoreStaysWithinItsBytesDroppingTheOldestOfAnyFil
     EXPECT_EQ(Bodies(store, dir.file("a.cgi")), std::vector<std::string>{"c" + hundred});
     EXPECT_EQ(Bodies(store, dir.file("b.cgi")), std::vector<std::string>{"b" + hundred});
 }
+
+TEST(VersionStoreTest, NewLimitsTrimEveryFileAndTheWholeStoreAtOnceOldestFirst)
+{
+    TempDir dir;
+    VersionStore store(dir.file("versions"), {});
+    const std::string a = dir.file("a.cgi"), b = dir.file("b.cgi");
+    const std::string hundred(100, 'x');
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_EQ(store.Keep(a, "a" + std::to_string(i) + hundred), 0);
+        ASSERT_EQ(store.Keep(b, "b" + std::to_string(i) + hundred), 0);
+    }
+    store.SetLimits({3, 1 << 20});
+    EXPECT_EQ(store.List(a).size(), 3u);
+    EXPECT_EQ(store.List(b).size(), 3u);
+    // 102 bytes each: four fit in 450, the newest of either file.
+    store.SetLimits({3, 450});
+    EXPECT_EQ(Bodies(store, a), (std::vector<std::string>{"a3" + hundred, "a2" + hundred}));
+    EXPECT_EQ(Bodies(store, b), (std::vector<std::string>{"b3" + hundred, "b2" + hundred}));
+    // None kept: the store empties, and a save keeps nothing.
+    store.SetLimits({0, 450});
+    EXPECT_TRUE(store.List(a).empty());
+    ASSERT_EQ(store.Keep(a, "later"), 0);
+    EXPECT_TRUE(store.List(a).empty());
+}
