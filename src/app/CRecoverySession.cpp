@@ -43,8 +43,10 @@ CRecoverySession::CRecoverySession(const std::string& folder)
 
 CRecoverySession::~CRecoverySession()
 {
-    if (versions_ && CDocVersions::Store() == versions_.get())
+    if (versions_ && CDocVersions::Store() == versions_.get()) {
         CDocVersions::SetStore(nullptr);
+        CDocVersions::SetFailureListener(nullptr);
+    }
     if (writer_ && CDocRecovery::Writer() == writer_.get())
         CDocRecovery::SetWriter(nullptr);
     writer_.reset(); // finishes the writes already queued
@@ -57,6 +59,15 @@ bool CRecoverySession::Start()
         VersionStore::DefaultFolder(),
         VersionStore::Limits{int(limits.count), std::int64_t(limits.megabytes) << 20});
     CDocVersions::SetStore(versions_.get());
+    // Saves run on the UI thread, so a version that could not be kept is
+    // told at once; the save itself has gone well.
+    CDocVersions::SetFailureListener([](const std::string& path, int error) {
+        MessageBox(QApplication::activeWindow(),
+                   J("保存は完了しましたが、置き換えた以前の版を残せませんでした。\n") +
+                       sjis::FromUtf8(path) + "\n" + sjis::FromUtf8(VersionStore::DefaultFolder()) + "\n" +
+                       FileErrorText::Of(error),
+                   J("通知"), MB_OK | MB_ICONEXCLAMATION);
+    });
     if (store_->Open() != 0)
         return false;
     writer_ = std::make_unique<RecoveryWriter>(*store_);

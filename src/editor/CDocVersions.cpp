@@ -8,6 +8,8 @@
 namespace {
 
 VersionStore* g_store = nullptr;
+CDocVersions::FailureListener g_failureListener;
+bool g_failing = false;
 
 } // namespace
 
@@ -33,6 +35,20 @@ std::optional<std::string> CDocVersions::Capture(const std::string& path)
 
 void CDocVersions::Keep(const std::string& path, const std::optional<std::string>& replaced)
 {
-    if (g_store && replaced)
-        g_store->Keep(path, *replaced);
+    if (!g_store || !replaced)
+        return;
+    const int error = g_store->Keep(path, *replaced);
+    if (error == 0) {
+        g_failing = false;
+        return;
+    }
+    if (!g_failing && g_failureListener)
+        g_failureListener(path, error);
+    g_failing = true;
+}
+
+void CDocVersions::SetFailureListener(FailureListener listener)
+{
+    g_failureListener = std::move(listener);
+    g_failing = false;
 }

@@ -7,6 +7,7 @@
 #include "editor/CKESTRIX_2View.h"
 #include "platform/recovery/RecoveryStore.h"
 #include "platform/recovery/RecoveryWriter.h"
+#include "platform/recovery/VersionStore.h"
 
 #include <QTest>
 #include <sys/stat.h>
@@ -123,6 +124,51 @@ TEST_F(RecoveryFailure, AFolderThatCannotBeWrittenIsToldOnceAndAgainAfterItRecov
     // The text typed meanwhile is all in the document and saves as usual.
     ASSERT_TRUE(Frame().SendCommand(57603));
     EXPECT_EQ(ReadFileBytes(script), J("abcdefprint \"漢字\";\n"));
+}
+
+TEST_F(RecoveryFailure, AVersionThatCannotBeKeptIsToldOnceAndTheSaveStillGoesWell)
+{
+    const std::string script = files_.write("v.cgi", "print 1;\n");
+    ASSERT_TRUE(OpenFile(script));
+    const fs::path versions = VersionStore::DefaultFolder();
+    // A plain file where the store's folder belongs: nothing can be kept.
+    fs::remove_all(versions);
+    fs::create_directories(versions.parent_path());
+    std::fclose(std::fopen(versions.c_str(), "w"));
+
+    auto typeAndSave = [&](const char* utf8) {
+        Type(dynamic_cast<CKESTRIX_2View*>(ActiveView()), Q(utf8));
+        ASSERT_TRUE(Frame().SendCommand(57603));
+    };
+    ui.AnswerBox(IDOK);
+    typeAndSave("a");
+    ASSERT_EQ(ui.Boxes().size(), 1u);
+    const std::string told = ui.Boxes()[0].Utf8Text();
+    EXPECT_TRUE(
+        told.starts_with("保存は完了しましたが、置き換えた以前の版を残せませんでした。\n" + script + "\n"))
+        << told;
+    EXPECT_EQ(ui.Boxes()[0].Utf8Caption(), "通知");
+    EXPECT_EQ(ReadFileBytes(script), "aprint 1;\n");
+    typeAndSave("b");
+    EXPECT_EQ(ui.Boxes().size(), 1u) << "one box for a stretch of failures";
+
+    // The store works again: the next save keeps its version without a
+    // word, and a later failure is told anew.
+    fs::remove(versions);
+    typeAndSave("c");
+    EXPECT_EQ(ui.Boxes().size(), 1u);
+    VersionStore store(versions.string(), VersionStore::Limits{20, 50 << 20});
+    ASSERT_EQ(store.List(script).size(), 1u);
+    std::string kept;
+    ASSERT_TRUE(VersionStore::Read(store.List(script)[0], kept));
+    EXPECT_EQ(kept, "abprint 1;\n");
+    fs::remove_all(versions);
+    std::fclose(std::fopen(versions.c_str(), "w"));
+    ui.AnswerBox(IDOK);
+    typeAndSave("d");
+    EXPECT_EQ(ui.Boxes().size(), 2u);
+    EXPECT_EQ(ReadFileBytes(script), "abcdprint 1;\n");
+    fs::remove(versions);
 }
 
 } // namespace
