@@ -103,9 +103,13 @@ std::optional<std::string> ExactUtf8(std::string_view bytes)
     return std::string(utf8.constData(), std::size_t(utf8.size()));
 }
 
-bool MustEscapeByte(unsigned char b)
+// What a name is: a key name sits between the backslashes of its key line,
+// so a backslash of its own (one that is no trail byte) would split it in two.
+enum class NameKind { Key, Value };
+
+bool MustEscapeByte(unsigned char b, NameKind kind)
 {
-    return b == '%' || b < 0x20 || b == 0x7F;
+    return b == '%' || b < 0x20 || b == 0x7F || (kind == NameKind::Key && b == '\\');
 }
 
 void AppendPercent(std::string& out, unsigned char b)
@@ -115,11 +119,11 @@ void AppendPercent(std::string& out, unsigned char b)
 }
 
 // A key or value name as it is written in the file (see the header).
-std::string EncodeName(std::string_view name)
+std::string EncodeName(std::string_view name, NameKind kind)
 {
     bool plain = true;
     for (char c : name)
-        plain = plain && !MustEscapeByte(static_cast<unsigned char>(c));
+        plain = plain && !MustEscapeByte(static_cast<unsigned char>(c), kind);
     if (plain)
         if (auto utf8 = ExactUtf8(name))
             return *utf8;
@@ -128,7 +132,7 @@ std::string EncodeName(std::string_view name)
         std::size_t n = (IsLead(name[i]) && i + 1 < name.size()) ? 2 : 1;
         std::string_view ch = name.substr(i, n);
         unsigned char first = static_cast<unsigned char>(ch[0]);
-        if (n == 1 && MustEscapeByte(first))
+        if (n == 1 && MustEscapeByte(first, kind))
             AppendPercent(out, first);
         else if (n == 1 && first < 0x80)
             out += ch[0];
@@ -192,7 +196,7 @@ std::optional<std::string> TextForm(const RegistryKey::Value& v)
 void AppendValue(std::string& out, const RegistryKey::Value& v)
 {
     std::size_t lineStart = out.size();
-    out += v.name.empty() ? std::string("@") : Quote(EncodeName(v.name));
+    out += v.name.empty() ? std::string("@") : Quote(EncodeName(v.name, NameKind::Value));
     out += '=';
     if (auto text = TextForm(v)) {
         out += *text;
@@ -232,7 +236,7 @@ void AppendKey(std::string& out, const RegistryKey& key, const std::string& full
         out += '\n';
     }
     for (const auto& child : key.children)
-        AppendKey(out, child, fullName + "\\" + EncodeName(child.name), false);
+        AppendKey(out, child, fullName + "\\" + EncodeName(child.name, NameKind::Key), false);
 }
 
 // Reads a quoted text starting at s[pos] == '"', undoing \\ and \"; another

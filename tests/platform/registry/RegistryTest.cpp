@@ -899,6 +899,44 @@ TEST(RegistryHiveTest, EveryNameSurvivesTheFile)
     EXPECT_EQ(*parsed, root);
 }
 
+// A key name may hold a backslash of its own only through an escape; written
+// back as it is, it would split the key in two when the file is read again.
+TEST(RegistryHiveTest, KeyNamesHoldingBackslashesComeBackAsOneKey)
+{
+    struct Row {
+        const char* name;
+        std::string file;
+        RegistryKey::Path path;
+    };
+    const Row rows[] = {
+        // Found by fuzzing: the escape read as a backslash and was written
+        // bare, so the key came back as two.
+        {"escaped backslash beside a control byte and brackets",
+         "[HKEY_CURRENT_USER\\softwEre\\KFONTSET\x19T%5cES]RIX]\n\"File1HHH25name\"=hex:\n",
+         {"softwEre", "KFONTSET\x19T\\ES]RIX"}},
+        {"escaped backslash alone", "[HKEY_CURRENT_USER\\a%5Cb]\n@=hex:01\n", {"a\\b"}},
+        {"after a trail byte 0x5C", "[HKEY_CURRENT_USER\\ソ表%5C]\n", {Sjis("ソ表") + "\\"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto read = RegistryExport::Parse("Windows Registry Editor Version 5.00\n\n" + row.file);
+        ASSERT_TRUE(read.has_value()) << read.error().reason;
+        ASSERT_NE(read->Find(row.path), nullptr);
+        EXPECT_EQ(read->Find(row.path)->name, row.path.back());
+        const RegistryKey* key = &*read;
+        for (std::size_t depth = 0; depth < row.path.size(); ++depth) {
+            ASSERT_EQ(key->children.size(), 1u);
+            key = &key->children[0];
+        }
+        EXPECT_TRUE(key->children.empty());
+        const std::string text = RegistryExport::Serialise(*read);
+        auto again = RegistryExport::Parse(text);
+        ASSERT_TRUE(again.has_value()) << again.error().reason;
+        EXPECT_EQ(*again, *read) << text;
+        EXPECT_EQ(RegistryExport::Serialise(*again), text);
+    }
+}
+
 TEST(RegistryHiveTest, PathsSplitOnlyOnSingleByteBackslashes)
 {
     struct Row {
