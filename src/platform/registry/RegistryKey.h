@@ -5,9 +5,35 @@
 
 #include "platform/base/WinTypes.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
+
+// Where each entry of a list of keys or values stands, by its name folded as
+// names compare, so that a key with many subkeys or values finds one in
+// constant time rather than by walking the list. It is a cache beside the
+// list: entries added at the end are taken in when next asked, a list that
+// has shrunk is indexed anew, and a position that no longer holds the name
+// asked for makes it index anew too. Lists are only ever appended to or
+// cleared, never renamed in place. It takes no part in comparing keys.
+class RegistryNameIndex {
+public:
+    template <class Entry> Entry* Find(std::vector<Entry>& entries, std::string_view name);
+    bool operator==(const RegistryNameIndex&) const { return true; }
+
+    // The name as it is looked up: ASCII letters in lower case, double-byte
+    // characters as they are.
+    static std::string Fold(std::string_view name);
+
+private:
+    void Add(std::string_view name, std::size_t position);
+    void Clear();
+
+    std::unordered_map<std::string, std::size_t> positions_;
+    std::size_t indexed_ = 0;
+};
 
 struct RegistryKey {
     // The names of the keys from HKEY_CURRENT_USER down, code page 932.
@@ -23,6 +49,8 @@ struct RegistryKey {
     std::string name;
     std::vector<Value> values;
     std::vector<RegistryKey> children;
+    RegistryNameIndex valueIndex = {};
+    RegistryNameIndex childIndex = {};
     bool operator==(const RegistryKey&) const = default;
 
     // The key at the path below this one, or nullptr.
@@ -39,3 +67,19 @@ struct RegistryKey {
     static Path SplitPath(std::string_view path);
     static bool SameName(std::string_view a, std::string_view b);
 };
+
+template <class Entry> Entry* RegistryNameIndex::Find(std::vector<Entry>& entries, std::string_view name)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (entries.size() < indexed_ || attempt > 0)
+            Clear();
+        for (; indexed_ < entries.size(); ++indexed_)
+            Add(entries[indexed_].name, indexed_);
+        const auto found = positions_.find(Fold(name));
+        if (found == positions_.end())
+            return nullptr;
+        if (found->second < entries.size() && RegistryKey::SameName(entries[found->second].name, name))
+            return &entries[found->second];
+    }
+    return nullptr;
+}

@@ -937,6 +937,52 @@ TEST(RegistryHiveTest, KeyNamesHoldingBackslashesComeBackAsOneKey)
     }
 }
 
+// Thousands of sibling keys and values are found by name without regard to
+// ASCII case, and the file keeps them in the order they were made.
+TEST(RegistryHiveTest, ManySiblingsAreFoundAndKeepTheirOrder)
+{
+    RegistryKey root;
+    bool created = false;
+    constexpr int kCount = 3000;
+    for (int i = kCount - 1; i >= 0; --i) {
+        RegistryKey& key = root.Ensure({"software", "Key" + std::to_string(i)}, created);
+        key.PutValue("Value" + std::to_string(i), REG_SZ, WithNul(std::to_string(i)));
+        root.Ensure({"software"}, created).PutValue("v" + std::to_string(i), REG_DWORD, "\x01\x02\x03\x04");
+    }
+    RegistryKey* software = root.Find({"SOFTWARE"});
+    ASSERT_NE(software, nullptr);
+    ASSERT_EQ(software->children.size(), std::size_t(kCount));
+    ASSERT_EQ(software->values.size(), std::size_t(kCount));
+    for (int i = 0; i < kCount; ++i) {
+        RegistryKey* key = root.Find({"Software", "KEY" + std::to_string(i)});
+        ASSERT_NE(key, nullptr) << i;
+        EXPECT_EQ(key->name, "Key" + std::to_string(i));
+        ASSERT_NE(key->FindValue("VALUE" + std::to_string(i)), nullptr) << i;
+        EXPECT_EQ(&software->children[std::size_t(kCount - 1 - i)], key);
+    }
+    EXPECT_EQ(root.Find({"software", "Key" + std::to_string(kCount)}), nullptr);
+    // A value stored again under another case replaces the first.
+    EXPECT_TRUE(software->PutValue("V7", REG_DWORD, "\x05\x06\x07\x08"));
+    EXPECT_EQ(software->values.size(), std::size_t(kCount));
+    EXPECT_EQ(software->FindValue("v7")->data, "\x05\x06\x07\x08");
+
+    // Keys filled in directly (as a copy or a test does) are found too.
+    RegistryKey copy = *software;
+    copy.children.push_back(RegistryKey{"Added", {}, {}, {}, {}});
+    EXPECT_NE(copy.Find({"added"}), nullptr);
+    copy.children.clear();
+    EXPECT_EQ(copy.Find({"added"}), nullptr);
+    copy.children.push_back(RegistryKey{"Other", {}, {}, {}, {}});
+    EXPECT_NE(copy.Find({"OTHER"}), nullptr);
+
+    const std::string text = RegistryExport::Serialise(root);
+    auto read = RegistryExport::Parse(text);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read, root);
+    EXPECT_LT(text.find("[HKEY_CURRENT_USER\\software\\Key2999]"),
+              text.find("[HKEY_CURRENT_USER\\software\\Key0]"));
+}
+
 TEST(RegistryHiveTest, PathsSplitOnlyOnSingleByteBackslashes)
 {
     struct Row {
