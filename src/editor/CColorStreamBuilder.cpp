@@ -72,7 +72,7 @@ void CColorStreamBuilder::AppendHeader()
     stream_ += "\\viewkind4\\uc1\\pard\\lang1041\\f0\\fs" + std::to_string(font_.halfPoints) + " \\par";
 }
 
-void CColorStreamBuilder::MarkLine(std::string_view line)
+void CColorStreamBuilder::MarkLine(std::string_view line, Paragraph paragraph)
 {
     marked_.clear();
     // Where the fragments go, found on the script's own bytes.
@@ -114,6 +114,11 @@ void CColorStreamBuilder::MarkLine(std::string_view line)
             marked_ += "\\}";
         } else if (c == '\\') {
             marked_ += "\\\\";
+        } else if ((c == '\r' || c == '\n') && paragraph == Paragraph::PlainText) {
+            // A raw line break in the stream is the stream's own and every
+            // reader drops it; escaped, the byte reaches the control. (A
+            // re-coloured line's own CR and LF are meant to be dropped.)
+            AppendHexEscape(marked_, c);
         } else {
             marked_ += c;
         }
@@ -146,7 +151,7 @@ void CColorStreamBuilder::AppendDoubleByteConverted(std::string_view marked)
 
 void CColorStreamBuilder::AppendLine(std::string_view line, Paragraph paragraph)
 {
-    MarkLine(line);
+    MarkLine(line, paragraph);
     AppendDoubleByteConverted(marked_);
     // No CR LF pair is ever left inside a line: a plain-text line ends at its
     // LF, and a re-coloured document's line ends at its CR with the LF
