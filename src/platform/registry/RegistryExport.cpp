@@ -16,6 +16,11 @@ constexpr DWORD kRegBinary = 3;
 constexpr DWORD kRegDword = 4;
 // Lines of hex bytes are wrapped before this column, as exports do.
 constexpr std::size_t kHexLineWidth = 77;
+// Keys nest at most this deep below HKEY_CURRENT_USER, as in the system's
+// own registry. The file names every key with its whole path, so a deeper
+// key line would be written back as a file growing with the square of its
+// depth.
+constexpr std::size_t kMaxKeyDepth = 512;
 
 char AsciiLower(char c)
 {
@@ -382,6 +387,8 @@ std::expected<RegistryKey::Path, std::string> ReadKeyLine(std::string_view line)
         } else {
             if (part.empty())
                 return std::unexpected("キーの名前が空です");
+            if (path.size() == kMaxKeyDepth)
+                return std::unexpected("キーの階層が深すぎます (512 段まで)");
             path.push_back(DecodeName(part));
         }
         if (sep == std::string_view::npos)

@@ -683,6 +683,15 @@ TEST_F(RegistryTest, FolderThatIsAFileFailsTheWrite)
     EXPECT_EQ(Open("software"), nullptr);
 }
 
+// A key line naming a key that many levels below HKEY_CURRENT_USER.
+std::string Deep(int levels)
+{
+    std::string line = "[HKEY_CURRENT_USER";
+    for (int i = 0; i < levels; ++i)
+        line += "\\k";
+    return line + "]\n";
+}
+
 TEST_F(RegistryTest, BadHiveIsMovedAsideAndTheUserToldOnce)
 {
     const std::string key = "[HKEY_CURRENT_USER\\software\\KESTRIX]\n";
@@ -701,6 +710,7 @@ TEST_F(RegistryTest, BadHiveIsMovedAsideAndTheUserToldOnce)
         {"value before any key", kHeader + "\"a\"=\"abc\"\n", 3},
         {"key outside HKEY_CURRENT_USER", kHeader + "[HKEY_LOCAL_MACHINE\\x]\n", 3},
         {"continuation at the end", kHeader + key + "\"a\"=hex:01,\\", 4},
+        {"key deeper than the registry nests", kHeader + Deep(513), 3},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -981,6 +991,21 @@ TEST(RegistryHiveTest, ManySiblingsAreFoundAndKeepTheirOrder)
     EXPECT_EQ(*read, root);
     EXPECT_LT(text.find("[HKEY_CURRENT_USER\\software\\Key2999]"),
               text.find("[HKEY_CURRENT_USER\\software\\Key0]"));
+}
+
+// Found by fuzzing: a 60 KB file of one key line 30000 levels deep was
+// written back as gigabytes, every key being named by its whole path. Keys
+// nest at most 512 levels deep, as in the system's registry.
+TEST(RegistryHiveTest, KeysNestUpToTheRegistrysDepth)
+{
+    auto read = RegistryExport::Parse("Windows Registry Editor Version 5.00\n\n" + Deep(512));
+    ASSERT_TRUE(read.has_value()) << read.error().reason;
+    auto again = RegistryExport::Parse(RegistryExport::Serialise(*read));
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(*again, *read);
+    auto refused = RegistryExport::Parse("Windows Registry Editor Version 5.00\n\n" + Deep(30000));
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error().line, 3);
 }
 
 TEST(RegistryHiveTest, PathsSplitOnlyOnSingleByteBackslashes)
