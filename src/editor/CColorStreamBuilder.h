@@ -53,9 +53,10 @@ public:
 private:
     // Braces escaped, backslashes doubled (trail bytes left alone), command
     // and comment fragments inserted.
-    void MarkLine(std::string_view line, Paragraph paragraph);
-    // Double-byte characters as "\'hh" escapes between font switches.
-    void AppendDoubleByteConverted(std::string_view marked);
+    void MarkLine(std::string_view line);
+    // Double-byte characters as "\'hh" escapes between font switches, and
+    // in a plain-text line CR and LF as escapes.
+    void AppendDoubleByteConverted(std::string_view marked, Paragraph paragraph);
 
     ColorStreamFont font_;
     const CommandTable& commands_;
