@@ -385,11 +385,14 @@ std::expected<RegistryKey::Path, std::string> ReadKeyLine(std::string_view line)
                 return std::unexpected("キーが HKEY_CURRENT_USER の下にありません");
             first = false;
         } else {
-            if (part.empty())
+            // A name of characters code page 932 leaves out altogether (a
+            // byte order mark) is empty too.
+            std::string name = DecodeName(part);
+            if (name.empty())
                 return std::unexpected("キーの名前が空です");
             if (path.size() == kMaxKeyDepth)
                 return std::unexpected("キーの階層が深すぎます (512 段まで)");
-            path.push_back(DecodeName(part));
+            path.push_back(std::move(name));
         }
         if (sep == std::string_view::npos)
             return path;

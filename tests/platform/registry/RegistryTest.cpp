@@ -711,6 +711,9 @@ TEST_F(RegistryTest, BadHiveIsMovedAsideAndTheUserToldOnce)
         {"key outside HKEY_CURRENT_USER", kHeader + "[HKEY_LOCAL_MACHINE\\x]\n", 3},
         {"continuation at the end", kHeader + key + "\"a\"=hex:01,\\", 4},
         {"key deeper than the registry nests", kHeader + Deep(513), 3},
+        // Found by fuzzing: the name read as nothing and was written back
+        // as an empty name, which the file cannot hold.
+        {"key name of nothing but a byte order mark", kHeader + "[HKEY_CURRENT_USER\\a\\\xEF\xBB\xBF]\n", 3},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
