@@ -40,22 +40,75 @@ QString ToUnicode(std::string_view bytes)
     return QString::fromUtf8(out.data(), qsizetype(out.size()));
 }
 
+namespace {
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+    }
+    out += char(0x80 | (c & 0x3F));
+}
+
+// Converts well-formed UTF-8 to code page 932 in one go; a character that
+// code page 932 cannot hold stops the conversion there, becomes "?", and the
+// conversion goes on after it, so its neighbours are not disturbed.
+void AppendConverted(Iconv& c, std::string& utf8, std::string& out)
+{
+    char* in = utf8.data();
+    std::size_t left = utf8.size();
+    while (left > 0 && !c.Step(in, left, out)) {
+        const auto lead = static_cast<unsigned char>(*in);
+        const std::size_t n = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        out += '?';
+        in += n;
+        left -= n;
+        c.Reset();
+    }
+    utf8.clear();
+}
+
+} // namespace
+
 std::string FromUnicode(const QString& text)
 {
     Iconv c("CP932", "UTF-8");
     std::string out;
     out.reserve(std::size_t(text.size()) * 2);
-    // Convert character by character (a surrogate pair counts as one) so an
-    // unmappable one becomes "?" without disturbing its neighbours.
+    // Each character converts on its own (a surrogate pair counts as one):
+    // runs of them go to iconv together, a character it cannot hold ending
+    // the run's conversion at itself. Plain ASCII passes straight through.
+    std::string run;
     QByteArray utf8;
     for (qsizetype i = 0; i < text.size();) {
-        qsizetype n = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        // Runs of plain ASCII pass straight through.
-        if (text[i].unicode() < 0x80) {
-            out += char(text[i].unicode());
+        const char16_t u = text[i].unicode();
+        if (u < 0x80) {
+            AppendConverted(c, run, out);
+            out += char(u);
             ++i;
             continue;
         }
+        if (!QChar::isSurrogate(u)) {
+            AppendUtf8(run, u);
+            ++i;
+            continue;
+        }
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            AppendUtf8(run, QChar::surrogateToUcs4(u, text[i + 1].unicode()));
+            i += 2;
+            continue;
+        }
+        // A surrogate out of its pair goes on its own, as Qt writes it in
+        // UTF-8 (a high one together with whatever follows it).
+        AppendConverted(c, run, out);
+        const qsizetype n = (QChar::isHighSurrogate(u) && i + 1 < text.size()) ? 2 : 1;
         utf8 = text.mid(i, n).toUtf8();
         char* in = utf8.data();
         std::size_t left = std::size_t(utf8.size());
@@ -68,6 +121,7 @@ std::string FromUnicode(const QString& text)
         }
         i += n;
     }
+    AppendConverted(c, run, out);
     return out;
 }
 
