@@ -37,15 +37,18 @@ void BuiltStream(const std::uint8_t* data, std::size_t size)
         // return inside a line travels as an escape and comes back.
         std::erase(line, '\n');
         builder.AppendLine(line, CColorStreamBuilder::Paragraph::PlainText);
-        joined += (first ? "" : "\n") + line;
+        if (!first)
+            joined += '\n';
+        joined += line;
     }
     builder.AppendEnd();
     const auto runs = CColorStreamReader::Read(builder.Stream());
-    if (!runs || RunsText(*runs) != joined)
+    const bool same = runs && RunsText(*runs) == joined;
+    if (!same)
         std::fprintf(stderr, "stream:\n%s\n", builder.Stream().c_str());
     FUZZ_CHECK(runs.has_value(), "a stream the builder made was declined");
     CheckRuns(*runs, false);
-    FUZZ_CHECK(RunsText(*runs) == joined, "the lines did not come back");
+    FUZZ_CHECK(same, "the lines did not come back");
 }
 
 } // namespace
