@@ -58,5 +58,6 @@ bool Iconv::Step(char*& in, std::size_t& left, std::string& out)
 
 void Iconv::Reset()
 {
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    if (ok())
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
 }

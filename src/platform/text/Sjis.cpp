@@ -4,9 +4,30 @@
 
 namespace sjis {
 
+namespace {
+
+// Each thread keeps one open descriptor of each direction: opening one costs
+// far more than converting a short text, and a thread's own descriptor is
+// safe without a lock. Each use starts from the initial state.
+Iconv& FromCp932()
+{
+    thread_local Iconv c("UTF-8", "CP932");
+    c.Reset();
+    return c;
+}
+
+Iconv& ToCp932()
+{
+    thread_local Iconv c("CP932", "UTF-8");
+    c.Reset();
+    return c;
+}
+
+} // namespace
+
 bool IsValid(std::string_view bytes)
 {
-    Iconv c("UTF-8", "CP932");
+    Iconv& c = FromCp932();
     if (!c.ok())
         return false;
     std::string copy(bytes);
@@ -18,9 +39,7 @@ bool IsValid(std::string_view bytes)
 
 QString ToUnicode(std::string_view bytes)
 {
-    // The descriptor is opened per call so the helpers are safe from any
-    // thread.
-    Iconv c("UTF-8", "CP932");
+    Iconv& c = FromCp932();
     std::string out;
     out.reserve(bytes.size() * 3 / 2);
     std::string copy(bytes);
@@ -79,7 +98,7 @@ void AppendConverted(Iconv& c, std::string& utf8, std::string& out)
 
 std::string FromUnicode(const QString& text)
 {
-    Iconv c("CP932", "UTF-8");
+    Iconv& c = ToCp932();
     std::string out;
     out.reserve(std::size_t(text.size()) * 2);
     // Each character converts on its own (a surrogate pair counts as one):
