@@ -16,11 +16,10 @@ constexpr DWORD kRegBinary = 3;
 constexpr DWORD kRegDword = 4;
 // Lines of hex bytes are wrapped before this column, as exports do.
 constexpr std::size_t kHexLineWidth = 77;
-// Keys nest at most this deep below HKEY_CURRENT_USER, as in the system's
-// own registry. The file names every key with its whole path, so a deeper
-// key line would be written back as a file growing with the square of its
-// depth.
-constexpr std::size_t kMaxKeyDepth = 512;
+// Keys nest at most RegistryKey::kMaxDepth deep. The file names every key
+// with its whole path, so a key line is written back as a text growing with
+// the square of its depth: the bound keeps that a constant factor.
+constexpr std::size_t kMaxKeyDepth = RegistryKey::kMaxDepth;
 
 char AsciiLower(char c)
 {
@@ -95,12 +94,29 @@ std::size_t FindBadUtf8(std::string_view s)
     return std::string_view::npos;
 }
 
+// ASCII reads the same in code page 932 and in UTF-8, so the many names and
+// texts that are nothing else need no conversion.
+bool IsAscii(std::string_view s)
+{
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+std::string Cp932FromUtf8(std::string_view utf8)
+{
+    return IsAscii(utf8) ? std::string(utf8) : sjis::FromUtf8(utf8);
+}
+
 // The UTF-8 form of code page 932 text, when converting it back gives the
 // very same bytes (some characters have two codes, and only one comes back).
 // Invalid bytes need no test of their own: they read as U+FFFD, which comes
 // back as a "?" they cannot have been.
 std::optional<std::string> ExactUtf8(std::string_view bytes)
 {
+    if (IsAscii(bytes))
+        return std::string(bytes);
     QString text = sjis::ToUnicode(bytes);
     if (sjis::FromUnicode(text) != bytes)
         return std::nullopt;
@@ -158,7 +174,7 @@ std::string DecodeName(std::string_view utf8)
     for (std::size_t i = 0; i < utf8.size();) {
         if (utf8[i] == '%' && i + 2 < utf8.size() && HexDigitValue(utf8[i + 1]) >= 0 &&
             HexDigitValue(utf8[i + 2]) >= 0) {
-            out += sjis::FromUtf8(utf8.substr(runStart, i - runStart));
+            out += Cp932FromUtf8(utf8.substr(runStart, i - runStart));
             out += char(HexDigitValue(utf8[i + 1]) * 16 + HexDigitValue(utf8[i + 2]));
             i += 3;
             runStart = i;
@@ -166,7 +182,7 @@ std::string DecodeName(std::string_view utf8)
             ++i;
         }
     }
-    out += sjis::FromUtf8(utf8.substr(runStart));
+    out += Cp932FromUtf8(utf8.substr(runStart));
     return out;
 }
 
@@ -230,7 +246,9 @@ void AppendValue(std::string& out, const RegistryKey::Value& v)
     out += '\n';
 }
 
-void AppendKey(std::string& out, const RegistryKey& key, const std::string& fullName, bool isRoot)
+// Writes the key and everything below it; fullName is the key's path as the
+// file writes it, and is lengthened for each subkey and cut back after it.
+void AppendKey(std::string& out, const RegistryKey& key, std::string& fullName, bool isRoot)
 {
     if (!isRoot || !key.values.empty()) {
         out += '[';
@@ -240,8 +258,13 @@ void AppendKey(std::string& out, const RegistryKey& key, const std::string& full
             AppendValue(out, v);
         out += '\n';
     }
-    for (const auto& child : key.children)
-        AppendKey(out, child, fullName + "\\" + EncodeName(child.name, NameKind::Key), false);
+    const std::size_t length = fullName.size();
+    for (const auto& child : key.children) {
+        fullName += '\\';
+        fullName += EncodeName(child.name, NameKind::Key);
+        AppendKey(out, child, fullName, false);
+        fullName.resize(length);
+    }
 }
 
 // Reads a quoted text starting at s[pos] == '"', undoing \\ and \"; another
@@ -331,7 +354,7 @@ ParseResult ReadValueLine(std::string_view line, RegistryKey& key)
         if (!Trim(rest.substr(p)).empty())
             return std::unexpected("文字列の後に余計な文字があります");
         type = kRegSz;
-        data = sjis::FromUtf8(*text);
+        data = Cp932FromUtf8(*text);
         data += '\0';
     } else if (StartsWithNoCase(rest, "hex:") || StartsWithNoCase(rest, "hex(")) {
         // hex: is REG_BINARY; hex(type): names the type.
@@ -430,6 +453,11 @@ std::expected<RegistryKey, RegistryExport::ParseError> RegistryExport::Parse(std
 
     RegistryKey root;
     RegistryKey* current = nullptr;
+    // The last key line's path and its keys, level by level. Making a key
+    // below one of them moves only that key's subkeys, which are then
+    // replaced in the list.
+    RegistryKey::Path lastPath;
+    std::vector<RegistryKey*> lastKeys;
     bool header = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         int lineNo = int(i) + 1;
@@ -446,8 +474,19 @@ std::expected<RegistryKey, RegistryExport::ParseError> RegistryExport::Parse(std
             auto path = ReadKeyLine(line);
             if (!path)
                 return fail(lineNo, path.error());
+            // Key lines share the start of their paths with the line before
+            // (an export lists a key's subkeys after it): the keys of the
+            // shared start are taken from that line instead of looked up.
+            std::size_t shared = 0;
+            while (shared < path->size() && shared < lastPath.size() && (*path)[shared] == lastPath[shared])
+                ++shared;
+            lastKeys.resize(shared);
             bool created = false;
-            current = &root.Ensure(*path, created);
+            for (std::size_t level = shared; level < path->size(); ++level)
+                lastKeys.push_back(
+                    &(level == 0 ? root : *lastKeys.back()).EnsureChild((*path)[level], created));
+            current = lastKeys.empty() ? &root : lastKeys.back();
+            lastPath = std::move(*path);
             continue;
         }
         if (line[0] == '"' || line[0] == '@') {
@@ -475,6 +514,7 @@ std::string RegistryExport::Serialise(const RegistryKey& root)
 {
     std::string out(kHeader);
     out += "\n\n";
-    AppendKey(out, root, std::string(kRootName), true);
+    std::string rootName(kRootName);
+    AppendKey(out, root, rootName, true);
     return out;
 }

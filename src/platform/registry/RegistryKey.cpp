@@ -60,16 +60,18 @@ RegistryKey* RegistryKey::Find(const Path& path)
 RegistryKey& RegistryKey::Ensure(const Path& path, bool& created)
 {
     RegistryKey* key = this;
-    for (const auto& name : path) {
-        RegistryKey* child = FindChild(*key, name);
-        if (!child) {
-            key->children.push_back(RegistryKey{name, {}, {}, {}, {}});
-            child = &key->children.back();
-            created = true;
-        }
-        key = child;
-    }
+    for (const auto& name : path)
+        key = &key->EnsureChild(name, created);
     return *key;
+}
+
+RegistryKey& RegistryKey::EnsureChild(std::string_view name, bool& created)
+{
+    if (RegistryKey* child = FindChild(*this, name))
+        return *child;
+    children.push_back(RegistryKey{std::string(name), {}, {}, {}, {}});
+    created = true;
+    return children.back();
 }
 
 RegistryKey::Value* RegistryKey::FindValue(std::string_view valueName)

@@ -38,6 +38,9 @@ private:
 struct RegistryKey {
     // The names of the keys from HKEY_CURRENT_USER down, code page 932.
     using Path = std::vector<std::string>;
+    // Keys nest at most this deep below HKEY_CURRENT_USER, as in the system's
+    // registry.
+    static constexpr std::size_t kMaxDepth = 512;
 
     struct Value {
         std::string name;
@@ -58,6 +61,8 @@ struct RegistryKey {
     // The key at the path, made with any missing keys above it; `created`
     // becomes true when anything was new.
     RegistryKey& Ensure(const Path& path, bool& created);
+    // The subkey of that name, made when missing.
+    RegistryKey& EnsureChild(std::string_view name, bool& created);
     Value* FindValue(std::string_view valueName);
     // Stores a value; false when it was already stored just so.
     bool PutValue(std::string_view valueName, DWORD type, std::string_view data);

@@ -745,6 +745,25 @@ TEST_F(RegistryTest, BadHiveIsMovedAsideAndTheUserToldOnce)
     }
 }
 
+// The program can make no key its own file could not hold: keys nest 512
+// levels deep at most, and a hive holding the deepest ones reads back whole.
+TEST_F(RegistryTest, KeysNestNoDeeperThanTheFileCanHold)
+{
+    std::string path = "software";
+    for (int i = 1; i < 512; ++i)
+        path += "\\k";
+    HKEY deepest = Create(path);
+    ASSERT_NE(deepest, nullptr);
+    EXPECT_EQ(Set(deepest, "v", REG_SZ, WithNul("deep")), ERROR_SUCCESS);
+    HKEY tooDeep = nullptr;
+    EXPECT_EQ(CreateKey("k", &tooDeep, nullptr, deepest), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(tooDeep, nullptr);
+
+    RegistryHive::Instance().DropCache();
+    EXPECT_EQ(Get(Open(path), "v"), std::pair(REG_SZ, WithNul("deep")));
+    EXPECT_TRUE(Messages().empty());
+}
+
 TEST_F(RegistryTest, BadHivesNeverReplaceAFileAlreadyAside)
 {
     ::mkdir(Folder().c_str(), 0700);
