@@ -254,6 +254,7 @@ TEST(StreamRoundTrip, CarriageReturnInsideALineReachesTheControlAsALineBreak)
 
     // The control shows each CR as a line break, as it shows the lone CRs of
     // a file it opens.
+    const CSyntaxColorizer colorizer; // gives the control the coloured-stream reader, as in the editor
     CRichEditCtrl control;
     control.StreamIn(StreamFormat::Rtf, builder.Stream());
     EXPECT_EQ(Text(&control), "print 1;\nprint 2; # a\nb\n\n表\n?\nx");
