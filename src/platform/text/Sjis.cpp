@@ -23,6 +23,17 @@ Iconv& ToCp932()
     return c;
 }
 
+// From UCS-4 (glibc's own form, "WCHAR_T") the conversion is a single step,
+// so a character it cannot hold stops it exactly there. From UTF-8 there are
+// two steps, and such a stop makes glibc convert the text before it again:
+// runs of characters go this way.
+Iconv& Ucs4ToCp932()
+{
+    thread_local Iconv c("CP932", "WCHAR_T");
+    c.Reset();
+    return c;
+}
+
 } // namespace
 
 bool IsValid(std::string_view bytes)
@@ -61,37 +72,21 @@ QString ToUnicode(std::string_view bytes)
 
 namespace {
 
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-    }
-    out += char(0x80 | (c & 0x3F));
-}
-
-// Converts well-formed UTF-8 to code page 932 in one go; a character that
-// code page 932 cannot hold stops the conversion there, becomes "?", and the
+// Converts code points to code page 932 in one go; a character that code
+// page 932 cannot hold stops the conversion there, becomes "?", and the
 // conversion goes on after it, so its neighbours are not disturbed.
-void AppendConverted(Iconv& c, std::string& utf8, std::string& out)
+void AppendConverted(Iconv& c, std::wstring& run, std::string& out)
 {
-    char* in = utf8.data();
-    std::size_t left = utf8.size();
+    static_assert(sizeof(wchar_t) == 4, "glibc's wide characters are UCS-4");
+    char* in = reinterpret_cast<char*>(run.data());
+    std::size_t left = run.size() * sizeof(wchar_t);
     while (left > 0 && !c.Step(in, left, out)) {
-        const auto lead = static_cast<unsigned char>(*in);
-        const std::size_t n = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
         out += '?';
-        in += n;
-        left -= n;
+        in += sizeof(wchar_t);
+        left -= sizeof(wchar_t);
         c.Reset();
     }
-    utf8.clear();
+    run.clear();
 }
 
 } // namespace
@@ -99,34 +94,35 @@ void AppendConverted(Iconv& c, std::string& utf8, std::string& out)
 std::string FromUnicode(const QString& text)
 {
     Iconv& c = ToCp932();
+    Iconv& runs = Ucs4ToCp932();
     std::string out;
     out.reserve(std::size_t(text.size()) * 2);
     // Each character converts on its own (a surrogate pair counts as one):
     // runs of them go to iconv together, a character it cannot hold ending
     // the run's conversion at itself. Plain ASCII passes straight through.
-    std::string run;
+    std::wstring run;
     QByteArray utf8;
     for (qsizetype i = 0; i < text.size();) {
         const char16_t u = text[i].unicode();
         if (u < 0x80) {
-            AppendConverted(c, run, out);
+            AppendConverted(runs, run, out);
             out += char(u);
             ++i;
             continue;
         }
         if (!QChar::isSurrogate(u)) {
-            AppendUtf8(run, u);
+            run += wchar_t(u);
             ++i;
             continue;
         }
         if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            AppendUtf8(run, QChar::surrogateToUcs4(u, text[i + 1].unicode()));
+            run += wchar_t(QChar::surrogateToUcs4(u, text[i + 1].unicode()));
             i += 2;
             continue;
         }
         // A surrogate out of its pair goes on its own, as Qt writes it in
         // UTF-8 (a high one together with whatever follows it).
-        AppendConverted(c, run, out);
+        AppendConverted(runs, run, out);
         const qsizetype n = (QChar::isHighSurrogate(u) && i + 1 < text.size()) ? 2 : 1;
         utf8 = text.mid(i, n).toUtf8();
         char* in = utf8.data();
@@ -140,7 +136,7 @@ std::string FromUnicode(const QString& text)
         }
         i += n;
     }
-    AppendConverted(c, run, out);
+    AppendConverted(runs, run, out);
     return out;
 }
 
