@@ -44,13 +44,20 @@ bool Iconv::Convert(std::string_view in, std::string& out)
 
 bool Iconv::Step(char*& in, std::size_t& left, std::string& out)
 {
-    char buffer[256];
+    // The output goes straight into out, with room for four bytes per byte
+    // left (no conversion of this folder grows more than that). A small
+    // buffer filled again and again is far slower: when a conversion of two
+    // steps (through glibc's own UCS-4) runs out of room, glibc converts
+    // what it had read again to find where to stop.
     while (left > 0) {
-        char* to = buffer;
-        std::size_t room = sizeof buffer;
+        const std::size_t start = out.size();
+        std::size_t room = left * 4 + 16;
+        out.resize(start + room);
+        char* to = out.data() + start;
         const std::size_t r = iconv(cd_, &in, &left, &to, &room);
-        out.append(buffer, std::size_t(to - buffer));
-        if (r == std::size_t(-1) && errno != E2BIG)
+        const int error = errno;
+        out.resize(std::size_t(to - out.data()));
+        if (r == std::size_t(-1) && error != E2BIG)
             return false;
     }
     return true;
