@@ -44,20 +44,18 @@ bool Iconv::Convert(std::string_view in, std::string& out)
 
 bool Iconv::Step(char*& in, std::size_t& left, std::string& out)
 {
-    // The output goes straight into out, with room for four bytes per byte
-    // left (no conversion of this folder grows more than that). A small
-    // buffer filled again and again is far slower: when a conversion of two
-    // steps (through glibc's own UCS-4) runs out of room, glibc converts
-    // what it had read again to find where to stop.
+    // The buffer is large: when a conversion of two steps (through glibc's
+    // own UCS-4) runs out of room, glibc converts what it had read again to
+    // find where to stop, so a small buffer filled again and again is far
+    // slower. It is not sized to the input either: a caller that stops at
+    // every unconvertible character calls again for the rest each time.
+    char buffer[16384];
     while (left > 0) {
-        const std::size_t start = out.size();
-        std::size_t room = left * 4 + 16;
-        out.resize(start + room);
-        char* to = out.data() + start;
+        char* to = buffer;
+        std::size_t room = sizeof buffer;
         const std::size_t r = iconv(cd_, &in, &left, &to, &room);
-        const int error = errno;
-        out.resize(std::size_t(to - out.data()));
-        if (r == std::size_t(-1) && error != E2BIG)
+        out.append(buffer, std::size_t(to - buffer));
+        if (r == std::size_t(-1) && errno != E2BIG)
             return false;
     }
     return true;
