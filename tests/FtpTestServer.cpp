@@ -8,6 +8,8 @@ FtpTestServer::FtpTestServer(const std::string& root, Options options)
     QStringList args{QStringLiteral(KESTRIX_TESTS_DIR "/ftpserver.py"), QString::fromStdString(root)};
     if (!options.mlsd)
         args << QStringLiteral("--no-mlsd");
+    if (!options.site)
+        args << QStringLiteral("--no-site");
     for (const auto& folder : options.readOnly)
         args << QStringLiteral("--readonly") << QString::fromStdString(folder);
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -36,6 +38,18 @@ void FtpTestServer::Kill()
         process_.kill();
         process_.waitForFinished(10000);
     }
+}
+
+void FtpTestServer::Pause()
+{
+    if (pid_ != 0)
+        ::kill(static_cast<pid_t>(pid_), SIGSTOP);
+}
+
+void FtpTestServer::Resume()
+{
+    if (pid_ != 0)
+        ::kill(static_cast<pid_t>(pid_), SIGCONT);
 }
 
 bool FtpTestServer::Running() const

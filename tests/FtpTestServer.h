@@ -13,6 +13,8 @@ public:
         bool mlsd = true;
         // Folders under the root the user may read but not change.
         std::vector<std::string> readOnly;
+        // Whether the server answers SITE commands (SITE CHMOD).
+        bool site = true;
     };
 
     static constexpr const char* kUser = "kx";
@@ -31,6 +33,10 @@ public:
     std::string Address() const;
     // Kills the server at once (SIGKILL), as a crash would.
     void Kill();
+    // Stops the server where it is (SIGSTOP) and lets it go on (SIGCONT):
+    // a transfer then waits as it would on a stalled line.
+    void Pause();
+    void Resume();
     // Whether the server process is still running.
     bool Running() const;
 

@@ -2,9 +2,10 @@
 # serving one folder to the user "kx" (password "pa ss") and to anonymous
 # (read only). Prints the port it listens on, then serves until killed.
 #
-#   ftpserver.py ROOT [--no-mlsd] [--readonly DIR]... [--port N] [--throttle BYTES]
+#   ftpserver.py ROOT [--no-mlsd] [--no-site] [--readonly DIR]... [--port N] [--throttle BYTES]
 #
 # --no-mlsd leaves MLSD/MLST out, so clients must read LIST lines;
+# --no-site leaves the SITE commands out (a server that answers them "500");
 # --readonly DIR lets "kx" list and read DIR (relative to ROOT) but not
 # change anything in it; --throttle limits each transfer to BYTES a second
 # (for watching a transfer in the real program). Names are bytes: what is not UTF-8 passes through.
@@ -20,6 +21,7 @@ def main():
     args = sys.argv[1:]
     root = os.path.realpath(args.pop(0))
     no_mlsd = False
+    no_site = False
     readonly = []
     port = 0
     throttle = 0
@@ -27,6 +29,8 @@ def main():
         arg = args.pop(0)
         if arg == "--no-mlsd":
             no_mlsd = True
+        elif arg == "--no-site":
+            no_site = True
         elif arg == "--readonly":
             readonly.append(args.pop(0))
         elif arg == "--port":
@@ -48,6 +52,8 @@ def main():
     Handler.use_sendfile = False
     if no_mlsd:
         Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k not in ("MLSD", "MLST")}
+    if no_site:
+        Handler.proto_cmds = {k: v for k, v in Handler.proto_cmds.items() if not k.startswith("SITE")}
     if throttle:
         from pyftpdlib.handlers import ThrottledDTPHandler
 

@@ -5,6 +5,7 @@
 #include "app/CNameInputDlg.h"
 #include "app/CRecoverySession.h"
 #include "app/FtpBrowserWiring.h"
+#include "app/PublishWiring.h"
 #include "app/builders/CIconPainter.h"
 #include "app/builders/CMenuResources.h"
 #include "app/settings/CSettingDlg.h"
@@ -18,6 +19,7 @@
 #include "platform/text/Sjis.h"
 #include "platform/ui/UiService.h"
 #include "project/CProjectView.h"
+#include "publish/CPublishRun.h"
 #include "run/CDebugScreen.h"
 #include "run/CSyntaxCheck.h"
 #include "run/CWebServerRun.h"
@@ -232,6 +234,7 @@ bool CKESTRIX_2App::OnCommand(UINT id)
     case cmd::kProjectNew: project_->NewProject(); return true;
     case cmd::kProjectSave: project_->SaveProject(); return true;
     case cmd::kProjectClose: project_->CloseProject(); return true;
+    case cmd::kProjectPublish: OnPublish(); return true;
     case cmd::kAppExit:
         if (mainFrame_)
             mainFrame_->close();
@@ -250,6 +253,7 @@ bool CKESTRIX_2App::OnUpdateCommand(CCmdUI& ui)
     switch (id) {
     case cmd::kProjectSave: ui.Enable(project_->IsProjectModified()); return true;
     case cmd::kProjectClose: ui.Enable(project_->HasProjectName()); return true;
+    case cmd::kProjectPublish: ui.Enable(!GetProjectFolder().empty()); return true;
     case cmd::kFileNew:
     case cmd::kFileOpen:
     case cmd::kAppAbout:
@@ -261,6 +265,17 @@ bool CKESTRIX_2App::OnUpdateCommand(CCmdUI& ui)
     case cmd::kAppExit: ui.Enable(); return true;
     default: return false;
     }
+}
+
+void CKESTRIX_2App::OnPublish()
+{
+    const std::string folder = GetProjectFolder();
+    if (folder.empty())
+        return;
+    if (!publishWiring_)
+        publishWiring_ = std::make_unique<PublishWiring>(*this);
+    CPublishRun run(*publishWiring_, mainFrame_.get());
+    run.Run(folder, project_->GetProjectFiles());
 }
 
 void CKESTRIX_2App::OnFileNew()

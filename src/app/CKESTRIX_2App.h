@@ -25,6 +25,7 @@ class CRecoverySession;
 class CWebServerRun;
 class CMultiDocTemplate;
 class FtpBrowserWiring;
+class PublishWiring;
 class QTranslator;
 
 class CKESTRIX_2App : public CCmdTarget {
@@ -79,6 +80,10 @@ public:
     // recent-file list, which is written to the hive at once.
     void AddToRecentFileList(const std::string& path);
 
+    // プロジェクトの公開: the open project's files to the FTP server of the
+    // settings, checked before and asked for over HTTP after.
+    void OnPublish();
+
     bool OnCommand(UINT id) override;
     bool OnUpdateCommand(CCmdUI& ui) override;
 
@@ -120,4 +125,5 @@ private:
     // The FTP browser's project folder, name dialog, dialog layouts and
     // settings re-read.
     std::unique_ptr<FtpBrowserWiring> ftpWiring_;
+    std::unique_ptr<PublishWiring> publishWiring_;
 };

@@ -20,6 +20,14 @@ std::string CProjectBridge::GetProjectFolder() const
     return tree_.Folder();
 }
 
+std::vector<std::string> CProjectBridge::GetProjectFiles() const
+{
+    std::vector<std::string> files;
+    for (const auto& entry : tree_.Entries())
+        files.push_back(entry->LocalPath());
+    return files;
+}
+
 void CProjectBridge::AddFile(const std::string& path)
 {
     tree_.AddFile(path);

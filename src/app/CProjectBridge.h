@@ -16,6 +16,7 @@ public:
 
     // ---- ProjectHost ----
     std::string GetProjectFolder() const override;
+    std::vector<std::string> GetProjectFiles() const override;
     void AddFile(const std::string& path) override;
     void OpenProject() override;
     void NewProject() override;

@@ -30,6 +30,16 @@ void FtpBrowserWiring::BuildDialog(QWidget* dialog, UINT templateId, const std::
     builder.Build(dialog);
 }
 
+bool FtpBrowserWiring::CanPublish() const
+{
+    return !app_.GetProjectFolder().empty();
+}
+
+void FtpBrowserWiring::PublishProject()
+{
+    app_.OnPublish();
+}
+
 void FtpBrowserWiring::ReloadSettings()
 {
     view_.ReadFtpSettings();

@@ -17,6 +17,8 @@ public:
     std::optional<std::string> AskName(QWidget* owner, int mode) override;
     void BuildDialog(QWidget* dialog, UINT templateId, const std::map<int, Maker>& makers) override;
     void ReloadSettings() override;
+    bool CanPublish() const override;
+    void PublishProject() override;
 
 private:
     CKESTRIX_2App& app_;

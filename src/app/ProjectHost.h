@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class ProjectHost {
 public:
@@ -12,6 +13,8 @@ public:
 
     // The folder of the open project, a local path; empty without a project.
     virtual std::string GetProjectFolder() const { return {}; }
+    // The files of the open project, local paths, in the project's order.
+    virtual std::vector<std::string> GetProjectFiles() const { return {}; }
     // A file just created in the project's folder joins the project.
     virtual void AddFile(const std::string& path) { (void)path; }
 

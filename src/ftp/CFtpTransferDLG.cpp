@@ -190,20 +190,23 @@ int CFtpTransferDLG::DoModal()
 
 bool CFtpTransferDLG::OnInitDialog()
 {
-    if (!request.download)
+    if (!request.download || job)
         setWindowTitle(QStringLiteral("アップロード"));
-    if (request.download && std::filesystem::exists(request.localPath)) {
+    if (!job && request.download && std::filesystem::exists(request.localPath)) {
         if (MessageBox(this, ftptexts::Format(133, {request.localPath}), ftptexts::Text("通知"),
                        MB_YESNO | MB_ICONQUESTION) != IDYES)
             return false;
     }
-    SetCaption(ftptexts::Format(request.download ? 103 : 111, {request.remotePath, request.server}));
+    if (!job)
+        SetCaption(ftptexts::Format(request.download ? 103 : 111, {request.remotePath, request.server}));
     try {
         worker_ = std::thread([this] {
             // The engine and its connection are gone before the end is
             // posted, so the dialog never waits for the connection to close.
             FtpTransferResult result;
-            {
+            if (job) {
+                result = job(*sink_, cancel_);
+            } else {
                 CFtpTransfer transfer(request, *sink_, cancel_);
                 result = transfer.Run();
             }

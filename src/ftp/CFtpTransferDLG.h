@@ -15,11 +15,13 @@
 #include <QDialog>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <thread>
 
 class CTransferAnimation;
 class FtpHooks;
+class FtpTransferSink;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -35,6 +37,11 @@ public:
     ~CFtpTransferDLG() override;
 
     FtpTransferRequest request;
+    // Another engine's work in this dialog (a publish): run on the worker
+    // instead of the request's transfer, with the same sink and cancel flag.
+    // The request's remotePath still names the target in the title.
+    using Job = std::function<FtpTransferResult(FtpTransferSink& sink, const std::atomic<bool>& cancel)>;
+    Job job;
 
     // Runs the transfer: kCompleted or kFailed.
     int DoModal();

@@ -234,7 +234,9 @@ std::unique_ptr<QMenu> CFtpView::CreateContextMenu()
                     QAction* action = into->addAction(QString::fromStdString(entry.caption));
                     const UINT id = entry.id;
                     action->setData(id);
-                    if (!connected_)
+                    if (id == kPublish)
+                        action->setEnabled(hooks_->CanPublish());
+                    else if (!connected_)
                         action->setEnabled(id == kConnect);
                     else
                         action->setEnabled(id == kConnect ? false : id == kDisconnect ? true : selected);
@@ -264,6 +266,7 @@ void CFtpView::OnCommand(UINT id)
     case kDelete: Delete(); break;
     case kCreateDirectory: CreateDirectory(); break;
     case kRename: Rename(); break;
+    case kPublish: hooks_->PublishProject(); break;
     default: break;
     }
 }

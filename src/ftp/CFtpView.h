@@ -30,6 +30,7 @@ public:
     static constexpr UINT kDownload = 32777;
     static constexpr UINT kUploadDirectory = 32781;
     static constexpr UINT kUploadProject = 32785;
+    static constexpr UINT kPublish = 32820;
     static constexpr UINT kMenuId = 141;
 
     explicit CFtpView(QWidget* parent = nullptr);

@@ -28,6 +28,10 @@ public:
         (void)mode;
         return std::nullopt;
     }
+    // Whether a project is open to publish, and its publish (the
+    // application's command, on its own connection).
+    virtual bool CanPublish() const { return false; }
+    virtual void PublishProject() {}
     // Lays the dialog template out on the widget: one child per control,
     // named after its id; the controls with makers are made by them.
     virtual void BuildDialog(QWidget* dialog, UINT templateId, const std::map<int, Maker>& makers);

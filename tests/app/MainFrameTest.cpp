@@ -184,11 +184,12 @@ TEST_F(MainFrameTest, Menu128HasEveryItemWhileNoDocumentIsOpen)
     EXPECT_FALSE(Frame().MenuBar(129)->isVisible());
 
     EXPECT_EQ(PopupTitles(bar), Lines({"ファイル(&F)", "表示(&V)", "ﾍﾙﾌﾟ(&H)"}));
-    EXPECT_EQ(Describe(Popup(bar, 0)),
-              Lines({"57600 新規作成(&N)\tCtrl+N", "57601 開く(&O)...\tCtrl+O", "-",
-                     "32771 プロジェクトを開く", "32778 プロジェクトの新規作成", "32789 プロジェクトの保存",
-                     "32779 プロジェクトを閉じる", "-", "32781 設定", "-", "57606 ﾌﾟﾘﾝﾀの設定(&R)...", "-",
-                     "57616 最近使ったﾌｧｲﾙ", "-", "57665 ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
+    EXPECT_EQ(
+        Describe(Popup(bar, 0)),
+        Lines({"57600 新規作成(&N)\tCtrl+N", "57601 開く(&O)...\tCtrl+O", "-", "32771 プロジェクトを開く",
+               "32778 プロジェクトの新規作成", "32789 プロジェクトの保存", "32779 プロジェクトを閉じる",
+               "32820 プロジェクトの公開", "-", "32781 設定", "-", "57606 ﾌﾟﾘﾝﾀの設定(&R)...", "-",
+               "57616 最近使ったﾌｧｲﾙ", "-", "57665 ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
     EXPECT_EQ(Describe(Popup(bar, 1)), Lines({"59392 ﾂｰﾙ ﾊﾞｰ(&T)", "32780 ツールウィンドウの表示/非表示",
                                               "32792 デバッグウィンドウの表示/非表示"}));
     EXPECT_EQ(Describe(Popup(bar, 2)), Lines({"32795 操作説明", "57664 KESTRIX_2 のﾊﾞｰｼﾞｮﾝ情報(&A)..."}));
@@ -231,6 +232,7 @@ TEST_F(MainFrameTest, Menu129ComesWithTheFirstDocumentAndGoesWithTheLast)
                                               "32771 プロジェクトを開く",
                                               "32778 プロジェクトの新規作成",
                                               "32779 プロジェクトを閉じる",
+                                              "32820 プロジェクトの公開",
                                               "-",
                                               "32781 設定",
                                               "-",

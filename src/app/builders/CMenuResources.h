@@ -49,6 +49,7 @@ inline constexpr UINT kSaveAsEuc = 32784;
 inline constexpr UINT kSaveAsJis = 32786;
 inline constexpr UINT kSaveAsSjis = 32787;
 inline constexpr UINT kProjectSave = 32789;
+inline constexpr UINT kProjectPublish = 32820;
 inline constexpr UINT kToggleDebugBar = 32792;
 inline constexpr UINT kHelpContents = 32795;
 // The open windows listed at the end of the window menu: 0xFF00 ... 0xFF08.

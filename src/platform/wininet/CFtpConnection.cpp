@@ -285,6 +285,11 @@ bool CFtpConnection::CreateDirectory(const std::string& path)
     return Command("MKD", path);
 }
 
+bool CFtpConnection::Site(const std::string& argument)
+{
+    return Command("SITE", argument);
+}
+
 bool CFtpConnection::SetCurrentDirectory(const std::string& path)
 {
     return Command("CWD", path);

@@ -67,6 +67,10 @@ public:
     bool Rename(const std::string& from, const std::string& to);
     bool CreateDirectory(const std::string& path);
     bool SetCurrentDirectory(const std::string& path);
+    // "SITE argument" ("CHMOD 755 /www/a.cgi"). False on a refusal, with
+    // LastError's response holding the server's reply ("500 ..." when the
+    // server does not know SITE or the sub-command at all).
+    bool Site(const std::string& argument);
 
     // A remote file open for reading or writing; one at a time.
     std::expected<void, InternetError> OpenFile(const std::string& path, FileAccess access);
