@@ -85,6 +85,10 @@ class WebServerRunTest : public RunFixture {
 protected:
     WebServerRunTest()
     {
+        // Each test runs a copy of the shipped server of its own: the
+        // program finds a running server by its path, so tests running at
+        // the same time would otherwise find, and end, each other's.
+        fs::copy_file(kServer, server);
         SetUrlOpener([this](const std::string& url) {
             opened.push_back(url);
             return browserWorks;
@@ -95,9 +99,10 @@ protected:
         SetUrlOpener(nullptr);
         // The server outlives a run on purpose; the test ends it, with
         // lighttpd, through its session.
-        for (pid_t pid : ProcessesOf(kServer))
+        for (pid_t pid : ProcessesOf(server))
             ::kill(-::getpgid(pid), SIGTERM);
-        EXPECT_TRUE(WaitUntil([] { return ProcessesOf(kServer).empty(); })) << "the server was left running";
+        EXPECT_TRUE(WaitUntil([this] { return ProcessesOf(server).empty(); }))
+            << "the server was left running";
     }
 
     void Settings(const std::string& app, const std::string& root, const std::string& host)
@@ -120,6 +125,8 @@ protected:
         return project;
     }
 
+    TempDir serverDir{"kestrix-run-server"};
+    const std::string server = serverDir.file("kestrix-cgi-server");
     TempDir www{"kestrix-run-www"};
     const int port = FreePort();
     ScopedEnv portEnv{"KESTRIX_CGI_PORT", std::to_string(port)};
@@ -131,7 +138,7 @@ protected:
 
 TEST_F(WebServerRunTest, TheShippedServerServesTheProjectsScriptFromTheAddressTheRunBuilt)
 {
-    Settings(kServer, www.path(), host);
+    Settings(server, www.path(), host);
     const std::string project = Project();
     ui.AnswerBox(IDOK);
     ui.AnswerBox(IDYES);
@@ -154,7 +161,7 @@ TEST_F(WebServerRunTest, TheShippedServerServesTheProjectsScriptFromTheAddressTh
         << "nothing answers at " << opened[0];
     EXPECT_TRUE(page.starts_with("HTTP/1.0 200")) << page;
     EXPECT_EQ(page.substr(page.find("\r\n\r\n") + 4), J("こんにちは、ＣＧＩ") + "\n");
-    EXPECT_EQ(ProcessesOf(kServer).size(), 1u);
+    EXPECT_EQ(ProcessesOf(server).size(), 1u);
 
     // A second run finds the server running and starts no other; the
     // project is under the root now, so nothing is asked.
@@ -163,21 +170,21 @@ TEST_F(WebServerRunTest, TheShippedServerServesTheProjectsScriptFromTheAddressTh
     EXPECT_EQ(ui.Boxes().size(), 2u);
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[1], opened[0]);
-    EXPECT_EQ(ProcessesOf(kServer).size(), 1u);
+    EXPECT_EQ(ProcessesOf(server).size(), 1u);
     EXPECT_TRUE(HttpGet(opened[1]).ends_with("again\n"));
 }
 
 TEST_F(WebServerRunTest, MissingSettingsAreToldAndNothingStarts)
 {
     for (int missing = 0; missing < 3; ++missing) {
-        Settings(missing == 0 ? "" : kServer, missing == 1 ? "" : www.path(), missing == 2 ? "" : host);
+        Settings(missing == 0 ? "" : server, missing == 1 ? "" : www.path(), missing == 2 ? "" : host);
         ui.AnswerBox(IDOK);
         run.RunOnWebServer(www.path(), "a.cgi");
         ASSERT_EQ(ui.Boxes().size(), std::size_t(missing + 1));
         EXPECT_EQ(ui.Boxes().back().Utf8Text(), "Webサーバアプリケーション情報の設定が行なわれていません");
     }
     EXPECT_TRUE(opened.empty());
-    EXPECT_TRUE(ProcessesOf(kServer).empty());
+    EXPECT_TRUE(ProcessesOf(server).empty());
 }
 
 TEST_F(WebServerRunTest, AServerThatCannotStartIsToldAndNoBrowserOpens)
@@ -192,7 +199,7 @@ TEST_F(WebServerRunTest, AServerThatCannotStartIsToldAndNoBrowserOpens)
 
 TEST_F(WebServerRunTest, DecliningTheCopyCancelsTheRun)
 {
-    Settings(kServer, www.path(), host);
+    Settings(server, www.path(), host);
     const std::string project = Project();
     ui.AnswerBox(IDOK);
     ui.AnswerBox(IDNO);
@@ -210,7 +217,7 @@ TEST_F(WebServerRunTest, ACopyThatCannotBeMadeIsAnErrorNotASuccess)
     // copy it into itself.
     const std::string project = Project();
     fs::create_directory(project + "/www");
-    Settings(kServer, project + "/www", host);
+    Settings(server, project + "/www", host);
     ui.AnswerBox(IDOK);
     ui.AnswerBox(IDYES);
     ui.AnswerBox(IDOK);
@@ -223,7 +230,7 @@ TEST_F(WebServerRunTest, ACopyThatCannotBeMadeIsAnErrorNotASuccess)
 
 TEST_F(WebServerRunTest, ABrowserThatCannotBeOpenedIsTold)
 {
-    Settings(kServer, www.path(), host);
+    Settings(server, www.path(), host);
     browserWorks = false;
     fs::create_directory(www.file("site"));
     ui.AnswerBox(IDOK);
