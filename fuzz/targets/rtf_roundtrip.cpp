@@ -10,6 +10,7 @@
 #include "platform/text/Sjis.h"
 
 #include <algorithm>
+#include <deque>
 #include <fuzzer/FuzzedDataProvider.h>
 #include <vector>
 
@@ -49,7 +50,8 @@ struct Byte {
     int halfPoints;
     bool bold;
     bool italic;
-    std::string face;
+    // A view of the run's face, so that a byte does not copy it.
+    std::string_view face;
     int charSet;
     bool operator==(const Byte&) const = default;
 };
@@ -94,10 +96,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     std::vector<Byte> expected;
+    std::deque<std::string> faces; // what the expected bytes' faces view
     for (const RtfRun& run : runs) {
         const int codePage = RtfReader::CodePageOfCharSet(run.charSet, 932);
         const int size = run.halfPoints > 0 ? run.halfPoints : defaultHalfPoints;
-        const std::string face = Normalised(run.face.empty() ? defaultFace : run.face, codePage);
+        const std::string_view face =
+            faces.emplace_back(Normalised(run.face.empty() ? defaultFace : run.face, codePage));
         for (char c : Normalised(run.text, codePage))
             expected.push_back({c, run.hasColor, run.hasColor ? run.color & 0xFFFFFF : 0,
                                 std::clamp(size, 0, 32767), run.bold, run.italic, face, run.charSet});

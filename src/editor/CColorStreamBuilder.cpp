@@ -124,16 +124,27 @@ void CColorStreamBuilder::MarkLine(std::string_view line)
         marked_ += " \\cf0 ";
 }
 
-void CColorStreamBuilder::AppendDoubleByteConverted(std::string_view marked)
+void CColorStreamBuilder::AppendDoubleByteConverted(std::string_view marked, Paragraph paragraph)
 {
+    // A raw line break in the stream is the stream's own and every reader
+    // drops it: in a plain-text line it is escaped so the byte reaches the
+    // control (a re-coloured line's own CR and LF are meant to be dropped).
+    // It is escaped only here, after the double-byte characters are found,
+    // so that a lead byte before it never takes the escape's backslash for
+    // its trail byte.
+    const bool escapeBreaks = paragraph == Paragraph::PlainText;
     const std::size_t n = marked.size();
     std::size_t i = 0;
     while (i < n) {
         std::size_t plain = i;
         while (plain < n && !IsLead(marked[plain]))
             ++plain;
-        stream_.append(marked.substr(i, plain - i));
-        i = plain;
+        for (; i < plain; ++i) {
+            if (escapeBreaks && (marked[i] == '\r' || marked[i] == '\n'))
+                AppendHexEscape(stream_, marked[i]);
+            else
+                stream_ += marked[i];
+        }
         if (i >= n)
             break;
         stream_ += "\\f1 ";
@@ -147,7 +158,7 @@ void CColorStreamBuilder::AppendDoubleByteConverted(std::string_view marked)
 void CColorStreamBuilder::AppendLine(std::string_view line, Paragraph paragraph)
 {
     MarkLine(line);
-    AppendDoubleByteConverted(marked_);
+    AppendDoubleByteConverted(marked_, paragraph);
     // No CR LF pair is ever left inside a line: a plain-text line ends at its
     // LF, and a re-coloured document's line ends at its CR with the LF
     // starting the next line.

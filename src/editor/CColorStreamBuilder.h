@@ -4,10 +4,16 @@
 // font around runs of double-byte characters.
 //
 // The fragments are written exactly as the editor has always written them;
-// the one addition is that every backslash of the script is doubled, so that
-// "\n" or "\$" in a script is never taken for RTF. The scanner still sees the
-// script's own bytes, so words and comments are found exactly where they would
-// be without the doubling. CColorStreamReader reads these streams back.
+// the additions are that every backslash of the script is doubled, so that
+// "\n" or "\$" in a script is never taken for RTF, and that a carriage return
+// (or line feed) inside a line of a plain-text file is written as an escape
+// (\'0d), because every RTF reader drops the raw byte as the stream's own line
+// break (a re-coloured document's lines end in their CR, and the LF starts
+// the next line: those are dropped on purpose). The control
+// shows the escaped CR as a line break, as it shows the lone CRs of a file it
+// opens. The scanner still sees the script's own bytes, so words and comments
+// are found exactly where they would be without the doubling.
+// CColorStreamReader reads these streams back.
 #pragma once
 
 #include "editor/CWordScanner.h"
@@ -48,8 +54,9 @@ private:
     // Braces escaped, backslashes doubled (trail bytes left alone), command
     // and comment fragments inserted.
     void MarkLine(std::string_view line);
-    // Double-byte characters as "\'hh" escapes between font switches.
-    void AppendDoubleByteConverted(std::string_view marked);
+    // Double-byte characters as "\'hh" escapes between font switches, and
+    // in a plain-text line CR and LF as escapes.
+    void AppendDoubleByteConverted(std::string_view marked, Paragraph paragraph);
 
     ColorStreamFont font_;
     const CommandTable& commands_;

@@ -4,6 +4,7 @@
 
 #include "editor/CColorStreamBuilder.h"
 #include "editor/CColorStreamReader.h"
+#include "platform/rtf/RtfReader.h"
 
 #include <random>
 
@@ -224,6 +225,39 @@ TEST(StreamRoundTrip, RandomLinesOfScriptBytes)
         ASSERT_TRUE(runs) << stream;
         ASSERT_EQ(RunsText(*runs), JoinedLines(file, '\n')) << stream;
     }
+}
+
+TEST(StreamRoundTrip, CarriageReturnInsideALineReachesTheControlAsALineBreak)
+{
+    // Found by fuzzing: a CR inside a line went into the stream as a raw
+    // byte, which the stream's readers take for the stream's own line break
+    // and drop, so the two halves of the line ran together.
+    CommandTable table = Commands();
+    CColorStreamBuilder builder({"F", 20, 1, 0x0000FF00, 0x00FF0000}, table);
+    builder.AppendHeader();
+    // A lead byte before a CR is no character: it must not take the CR's
+    // escape for its trail byte.
+    for (const std::string& line :
+         {std::string("print 1;\rprint 2; # a\rb"), J("\r表"), std::string("\x95\rx")})
+        builder.AppendLine(line, CColorStreamBuilder::Paragraph::PlainText);
+    builder.AppendEnd();
+    const std::string expected = "print 1;\rprint 2; # a\rb\n" + J("\r表") + "\n\x95\rx";
+    EXPECT_EQ(builder.Stream().find('\r'), std::string::npos) << builder.Stream();
+
+    const auto runs = CColorStreamReader::Read(builder.Stream());
+    ASSERT_TRUE(runs) << builder.Stream();
+    EXPECT_EQ(RunsText(*runs), expected);
+    // The general reader, which takes a stream the colour reader declines,
+    // keeps the escaped CRs too.
+    const std::string general = RunsText(RtfReader::Read(builder.Stream()));
+    EXPECT_EQ(std::count(general.begin(), general.end(), '\r'), 4) << general;
+
+    // The control shows each CR as a line break, as it shows the lone CRs of
+    // a file it opens.
+    const CSyntaxColorizer colorizer; // gives the control the coloured-stream reader, as in the editor
+    CRichEditCtrl control;
+    control.StreamIn(StreamFormat::Rtf, builder.Stream());
+    EXPECT_EQ(Text(&control), "print 1;\nprint 2; # a\nb\n\n表\n?\nx");
 }
 
 TEST(StreamColours, CommandAndCommentRunsCarryTheirColours)

@@ -16,6 +16,10 @@ constexpr DWORD kRegBinary = 3;
 constexpr DWORD kRegDword = 4;
 // Lines of hex bytes are wrapped before this column, as exports do.
 constexpr std::size_t kHexLineWidth = 77;
+// Keys nest at most RegistryKey::kMaxDepth deep. The file names every key
+// with its whole path, so a key line is written back as a text growing with
+// the square of its depth: the bound keeps that a constant factor.
+constexpr std::size_t kMaxKeyDepth = RegistryKey::kMaxDepth;
 
 char AsciiLower(char c)
 {
@@ -90,12 +94,29 @@ std::size_t FindBadUtf8(std::string_view s)
     return std::string_view::npos;
 }
 
+// ASCII reads the same in code page 932 and in UTF-8, so the many names and
+// texts that are nothing else need no conversion.
+bool IsAscii(std::string_view s)
+{
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+std::string Cp932FromUtf8(std::string_view utf8)
+{
+    return IsAscii(utf8) ? std::string(utf8) : sjis::FromUtf8(utf8);
+}
+
 // The UTF-8 form of code page 932 text, when converting it back gives the
 // very same bytes (some characters have two codes, and only one comes back).
 // Invalid bytes need no test of their own: they read as U+FFFD, which comes
 // back as a "?" they cannot have been.
 std::optional<std::string> ExactUtf8(std::string_view bytes)
 {
+    if (IsAscii(bytes))
+        return std::string(bytes);
     QString text = sjis::ToUnicode(bytes);
     if (sjis::FromUnicode(text) != bytes)
         return std::nullopt;
@@ -103,9 +124,13 @@ std::optional<std::string> ExactUtf8(std::string_view bytes)
     return std::string(utf8.constData(), std::size_t(utf8.size()));
 }
 
-bool MustEscapeByte(unsigned char b)
+// What a name is: a key name sits between the backslashes of its key line,
+// so a backslash of its own (one that is no trail byte) would split it in two.
+enum class NameKind { Key, Value };
+
+bool MustEscapeByte(unsigned char b, NameKind kind)
 {
-    return b == '%' || b < 0x20 || b == 0x7F;
+    return b == '%' || b < 0x20 || b == 0x7F || (kind == NameKind::Key && b == '\\');
 }
 
 void AppendPercent(std::string& out, unsigned char b)
@@ -115,11 +140,11 @@ void AppendPercent(std::string& out, unsigned char b)
 }
 
 // A key or value name as it is written in the file (see the header).
-std::string EncodeName(std::string_view name)
+std::string EncodeName(std::string_view name, NameKind kind)
 {
     bool plain = true;
     for (char c : name)
-        plain = plain && !MustEscapeByte(static_cast<unsigned char>(c));
+        plain = plain && !MustEscapeByte(static_cast<unsigned char>(c), kind);
     if (plain)
         if (auto utf8 = ExactUtf8(name))
             return *utf8;
@@ -128,7 +153,7 @@ std::string EncodeName(std::string_view name)
         std::size_t n = (IsLead(name[i]) && i + 1 < name.size()) ? 2 : 1;
         std::string_view ch = name.substr(i, n);
         unsigned char first = static_cast<unsigned char>(ch[0]);
-        if (n == 1 && MustEscapeByte(first))
+        if (n == 1 && MustEscapeByte(first, kind))
             AppendPercent(out, first);
         else if (n == 1 && first < 0x80)
             out += ch[0];
@@ -149,7 +174,7 @@ std::string DecodeName(std::string_view utf8)
     for (std::size_t i = 0; i < utf8.size();) {
         if (utf8[i] == '%' && i + 2 < utf8.size() && HexDigitValue(utf8[i + 1]) >= 0 &&
             HexDigitValue(utf8[i + 2]) >= 0) {
-            out += sjis::FromUtf8(utf8.substr(runStart, i - runStart));
+            out += Cp932FromUtf8(utf8.substr(runStart, i - runStart));
             out += char(HexDigitValue(utf8[i + 1]) * 16 + HexDigitValue(utf8[i + 2]));
             i += 3;
             runStart = i;
@@ -157,7 +182,7 @@ std::string DecodeName(std::string_view utf8)
             ++i;
         }
     }
-    out += sjis::FromUtf8(utf8.substr(runStart));
+    out += Cp932FromUtf8(utf8.substr(runStart));
     return out;
 }
 
@@ -192,7 +217,7 @@ std::optional<std::string> TextForm(const RegistryKey::Value& v)
 void AppendValue(std::string& out, const RegistryKey::Value& v)
 {
     std::size_t lineStart = out.size();
-    out += v.name.empty() ? std::string("@") : Quote(EncodeName(v.name));
+    out += v.name.empty() ? std::string("@") : Quote(EncodeName(v.name, NameKind::Value));
     out += '=';
     if (auto text = TextForm(v)) {
         out += *text;
@@ -221,7 +246,9 @@ void AppendValue(std::string& out, const RegistryKey::Value& v)
     out += '\n';
 }
 
-void AppendKey(std::string& out, const RegistryKey& key, const std::string& fullName, bool isRoot)
+// Writes the key and everything below it; fullName is the key's path as the
+// file writes it, and is lengthened for each subkey and cut back after it.
+void AppendKey(std::string& out, const RegistryKey& key, std::string& fullName, bool isRoot)
 {
     if (!isRoot || !key.values.empty()) {
         out += '[';
@@ -231,8 +258,13 @@ void AppendKey(std::string& out, const RegistryKey& key, const std::string& full
             AppendValue(out, v);
         out += '\n';
     }
-    for (const auto& child : key.children)
-        AppendKey(out, child, fullName + "\\" + EncodeName(child.name), false);
+    const std::size_t length = fullName.size();
+    for (const auto& child : key.children) {
+        fullName += '\\';
+        fullName += EncodeName(child.name, NameKind::Key);
+        AppendKey(out, child, fullName, false);
+        fullName.resize(length);
+    }
 }
 
 // Reads a quoted text starting at s[pos] == '"', undoing \\ and \"; another
@@ -322,7 +354,7 @@ ParseResult ReadValueLine(std::string_view line, RegistryKey& key)
         if (!Trim(rest.substr(p)).empty())
             return std::unexpected("文字列の後に余計な文字があります");
         type = kRegSz;
-        data = sjis::FromUtf8(*text);
+        data = Cp932FromUtf8(*text);
         data += '\0';
     } else if (StartsWithNoCase(rest, "hex:") || StartsWithNoCase(rest, "hex(")) {
         // hex: is REG_BINARY; hex(type): names the type.
@@ -376,9 +408,14 @@ std::expected<RegistryKey::Path, std::string> ReadKeyLine(std::string_view line)
                 return std::unexpected("キーが HKEY_CURRENT_USER の下にありません");
             first = false;
         } else {
-            if (part.empty())
+            // A name of characters code page 932 leaves out altogether (a
+            // byte order mark) is empty too.
+            std::string name = DecodeName(part);
+            if (name.empty())
                 return std::unexpected("キーの名前が空です");
-            path.push_back(DecodeName(part));
+            if (path.size() == kMaxKeyDepth)
+                return std::unexpected("キーの階層が深すぎます (512 段まで)");
+            path.push_back(std::move(name));
         }
         if (sep == std::string_view::npos)
             return path;
@@ -416,6 +453,11 @@ std::expected<RegistryKey, RegistryExport::ParseError> RegistryExport::Parse(std
 
     RegistryKey root;
     RegistryKey* current = nullptr;
+    // The last key line's path and its keys, level by level. Making a key
+    // below one of them moves only that key's subkeys, which are then
+    // replaced in the list.
+    RegistryKey::Path lastPath;
+    std::vector<RegistryKey*> lastKeys;
     bool header = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         int lineNo = int(i) + 1;
@@ -432,8 +474,19 @@ std::expected<RegistryKey, RegistryExport::ParseError> RegistryExport::Parse(std
             auto path = ReadKeyLine(line);
             if (!path)
                 return fail(lineNo, path.error());
+            // Key lines share the start of their paths with the line before
+            // (an export lists a key's subkeys after it): the keys of the
+            // shared start are taken from that line instead of looked up.
+            std::size_t shared = 0;
+            while (shared < path->size() && shared < lastPath.size() && (*path)[shared] == lastPath[shared])
+                ++shared;
+            lastKeys.resize(shared);
             bool created = false;
-            current = &root.Ensure(*path, created);
+            for (std::size_t level = shared; level < path->size(); ++level)
+                lastKeys.push_back(
+                    &(level == 0 ? root : *lastKeys.back()).EnsureChild((*path)[level], created));
+            current = lastKeys.empty() ? &root : lastKeys.back();
+            lastPath = std::move(*path);
             continue;
         }
         if (line[0] == '"' || line[0] == '@') {
@@ -461,6 +514,7 @@ std::string RegistryExport::Serialise(const RegistryKey& root)
 {
     std::string out(kHeader);
     out += "\n\n";
-    AppendKey(out, root, std::string(kRootName), true);
+    std::string rootName(kRootName);
+    AppendKey(out, root, rootName, true);
     return out;
 }

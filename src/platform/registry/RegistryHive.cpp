@@ -231,6 +231,9 @@ LONG RegistryHive::OpenKey(const KeyPath& path)
 LONG RegistryHive::CreateKey(const KeyPath& path, bool& created)
 {
     created = false;
+    // A deeper key could not be read back from the file.
+    if (path.size() > RegistryKey::kMaxDepth)
+        return ERROR_INVALID_PARAMETER;
     return Locked([&](const std::string& file) {
         // Opening a key that is there needs no write (nor a writable folder).
         if (root_.Find(path))

@@ -16,13 +16,35 @@ bool IsLead(char c)
 
 RegistryKey* FindChild(RegistryKey& key, std::string_view name)
 {
-    for (auto& child : key.children)
-        if (RegistryKey::SameName(child.name, name))
-            return &child;
-    return nullptr;
+    return key.childIndex.Find(key.children, name);
 }
 
 } // namespace
+
+std::string RegistryNameIndex::Fold(std::string_view name)
+{
+    std::string folded(name);
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        if (IsLead(folded[i]) && i + 1 < folded.size())
+            ++i; // the trail byte may look like an ASCII letter; it is not one
+        else
+            folded[i] = AsciiLower(folded[i]);
+    }
+    return folded;
+}
+
+void RegistryNameIndex::Add(std::string_view name, std::size_t position)
+{
+    // The first of two entries with the same name is the one found, as a
+    // walk through the list would find it.
+    positions_.try_emplace(Fold(name), position);
+}
+
+void RegistryNameIndex::Clear()
+{
+    positions_.clear();
+    indexed_ = 0;
+}
 
 RegistryKey* RegistryKey::Find(const Path& path)
 {
@@ -38,24 +60,23 @@ RegistryKey* RegistryKey::Find(const Path& path)
 RegistryKey& RegistryKey::Ensure(const Path& path, bool& created)
 {
     RegistryKey* key = this;
-    for (const auto& name : path) {
-        RegistryKey* child = FindChild(*key, name);
-        if (!child) {
-            key->children.push_back(RegistryKey{name, {}, {}});
-            child = &key->children.back();
-            created = true;
-        }
-        key = child;
-    }
+    for (const auto& name : path)
+        key = &key->EnsureChild(name, created);
     return *key;
+}
+
+RegistryKey& RegistryKey::EnsureChild(std::string_view name, bool& created)
+{
+    if (RegistryKey* child = FindChild(*this, name))
+        return *child;
+    children.push_back(RegistryKey{std::string(name), {}, {}, {}, {}});
+    created = true;
+    return children.back();
 }
 
 RegistryKey::Value* RegistryKey::FindValue(std::string_view valueName)
 {
-    for (auto& v : values)
-        if (SameName(v.name, valueName))
-            return &v;
-    return nullptr;
+    return valueIndex.Find(values, valueName);
 }
 
 bool RegistryKey::PutValue(std::string_view valueName, DWORD type, std::string_view data)

@@ -44,7 +44,12 @@ bool Iconv::Convert(std::string_view in, std::string& out)
 
 bool Iconv::Step(char*& in, std::size_t& left, std::string& out)
 {
-    char buffer[256];
+    // The buffer is large: when a conversion of two steps (through glibc's
+    // own UCS-4) runs out of room, glibc converts what it had read again to
+    // find where to stop, so a small buffer filled again and again is far
+    // slower. It is not sized to the input either: a caller that stops at
+    // every unconvertible character calls again for the rest each time.
+    char buffer[16384];
     while (left > 0) {
         char* to = buffer;
         std::size_t room = sizeof buffer;
@@ -58,5 +63,6 @@ bool Iconv::Step(char*& in, std::size_t& left, std::string& out)
 
 void Iconv::Reset()
 {
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    if (ok())
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
 }

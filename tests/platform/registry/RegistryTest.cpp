@@ -683,6 +683,15 @@ TEST_F(RegistryTest, FolderThatIsAFileFailsTheWrite)
     EXPECT_EQ(Open("software"), nullptr);
 }
 
+// A key line naming a key that many levels below HKEY_CURRENT_USER.
+std::string Deep(int levels)
+{
+    std::string line = "[HKEY_CURRENT_USER";
+    for (int i = 0; i < levels; ++i)
+        line += "\\k";
+    return line + "]\n";
+}
+
 TEST_F(RegistryTest, BadHiveIsMovedAsideAndTheUserToldOnce)
 {
     const std::string key = "[HKEY_CURRENT_USER\\software\\KESTRIX]\n";
@@ -701,6 +710,10 @@ TEST_F(RegistryTest, BadHiveIsMovedAsideAndTheUserToldOnce)
         {"value before any key", kHeader + "\"a\"=\"abc\"\n", 3},
         {"key outside HKEY_CURRENT_USER", kHeader + "[HKEY_LOCAL_MACHINE\\x]\n", 3},
         {"continuation at the end", kHeader + key + "\"a\"=hex:01,\\", 4},
+        {"key deeper than the registry nests", kHeader + Deep(513), 3},
+        // Found by fuzzing: the name read as nothing and was written back
+        // as an empty name, which the file cannot hold.
+        {"key name of nothing but a byte order mark", kHeader + "[HKEY_CURRENT_USER\\a\\\xEF\xBB\xBF]\n", 3},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -730,6 +743,25 @@ TEST_F(RegistryTest, BadHiveIsMovedAsideAndTheUserToldOnce)
         EXPECT_EQ(Get(k, "a"), std::pair(REG_SZ, WithNul("fresh")));
         EXPECT_EQ(Messages().size(), 1u);
     }
+}
+
+// The program can make no key its own file could not hold: keys nest 512
+// levels deep at most, and a hive holding the deepest ones reads back whole.
+TEST_F(RegistryTest, KeysNestNoDeeperThanTheFileCanHold)
+{
+    std::string path = "software";
+    for (int i = 1; i < 512; ++i)
+        path += "\\k";
+    HKEY deepest = Create(path);
+    ASSERT_NE(deepest, nullptr);
+    EXPECT_EQ(Set(deepest, "v", REG_SZ, WithNul("deep")), ERROR_SUCCESS);
+    HKEY tooDeep = nullptr;
+    EXPECT_EQ(CreateKey("k", &tooDeep, nullptr, deepest), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(tooDeep, nullptr);
+
+    RegistryHive::Instance().DropCache();
+    EXPECT_EQ(Get(Open(path), "v"), std::pair(REG_SZ, WithNul("deep")));
+    EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(RegistryTest, BadHivesNeverReplaceAFileAlreadyAside)
@@ -897,6 +929,105 @@ TEST(RegistryHiveTest, EveryNameSurvivesTheFile)
     auto parsed = RegistryExport::Parse(text);
     ASSERT_TRUE(parsed.has_value()) << parsed.error().line << ": " << parsed.error().reason << "\n" << text;
     EXPECT_EQ(*parsed, root);
+}
+
+// A key name may hold a backslash of its own only through an escape; written
+// back as it is, it would split the key in two when the file is read again.
+TEST(RegistryHiveTest, KeyNamesHoldingBackslashesComeBackAsOneKey)
+{
+    struct Row {
+        const char* name;
+        std::string file;
+        RegistryKey::Path path;
+    };
+    const Row rows[] = {
+        // Found by fuzzing: the escape read as a backslash and was written
+        // bare, so the key came back as two.
+        {"escaped backslash beside a control byte and brackets",
+         "[HKEY_CURRENT_USER\\softwEre\\KFONTSET\x19T%5cES]RIX]\n\"File1HHH25name\"=hex:\n",
+         {"softwEre", "KFONTSET\x19T\\ES]RIX"}},
+        {"escaped backslash alone", "[HKEY_CURRENT_USER\\a%5Cb]\n@=hex:01\n", {"a\\b"}},
+        {"after a trail byte 0x5C", "[HKEY_CURRENT_USER\\ソ表%5C]\n", {Sjis("ソ表") + "\\"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto read = RegistryExport::Parse("Windows Registry Editor Version 5.00\n\n" + row.file);
+        ASSERT_TRUE(read.has_value()) << read.error().reason;
+        ASSERT_NE(read->Find(row.path), nullptr);
+        EXPECT_EQ(read->Find(row.path)->name, row.path.back());
+        const RegistryKey* key = &*read;
+        for (std::size_t depth = 0; depth < row.path.size(); ++depth) {
+            ASSERT_EQ(key->children.size(), 1u);
+            key = &key->children[0];
+        }
+        EXPECT_TRUE(key->children.empty());
+        const std::string text = RegistryExport::Serialise(*read);
+        auto again = RegistryExport::Parse(text);
+        ASSERT_TRUE(again.has_value()) << again.error().reason;
+        EXPECT_EQ(*again, *read) << text;
+        EXPECT_EQ(RegistryExport::Serialise(*again), text);
+    }
+}
+
+// Thousands of sibling keys and values are found by name without regard to
+// ASCII case, and the file keeps them in the order they were made.
+TEST(RegistryHiveTest, ManySiblingsAreFoundAndKeepTheirOrder)
+{
+    RegistryKey root;
+    bool created = false;
+    constexpr int kCount = 3000;
+    for (int i = kCount - 1; i >= 0; --i) {
+        RegistryKey& key = root.Ensure({"software", "Key" + std::to_string(i)}, created);
+        key.PutValue("Value" + std::to_string(i), REG_SZ, WithNul(std::to_string(i)));
+        root.Ensure({"software"}, created).PutValue("v" + std::to_string(i), REG_DWORD, "\x01\x02\x03\x04");
+    }
+    RegistryKey* software = root.Find({"SOFTWARE"});
+    ASSERT_NE(software, nullptr);
+    ASSERT_EQ(software->children.size(), std::size_t(kCount));
+    ASSERT_EQ(software->values.size(), std::size_t(kCount));
+    for (int i = 0; i < kCount; ++i) {
+        RegistryKey* key = root.Find({"Software", "KEY" + std::to_string(i)});
+        ASSERT_NE(key, nullptr) << i;
+        EXPECT_EQ(key->name, "Key" + std::to_string(i));
+        ASSERT_NE(key->FindValue("VALUE" + std::to_string(i)), nullptr) << i;
+        EXPECT_EQ(&software->children[std::size_t(kCount - 1 - i)], key);
+    }
+    EXPECT_EQ(root.Find({"software", "Key" + std::to_string(kCount)}), nullptr);
+    // A value stored again under another case replaces the first.
+    EXPECT_TRUE(software->PutValue("V7", REG_DWORD, "\x05\x06\x07\x08"));
+    EXPECT_EQ(software->values.size(), std::size_t(kCount));
+    EXPECT_EQ(software->FindValue("v7")->data, "\x05\x06\x07\x08");
+
+    // Keys filled in directly (as a copy or a test does) are found too.
+    RegistryKey copy = *software;
+    copy.children.push_back(RegistryKey{"Added", {}, {}, {}, {}});
+    EXPECT_NE(copy.Find({"added"}), nullptr);
+    copy.children.clear();
+    EXPECT_EQ(copy.Find({"added"}), nullptr);
+    copy.children.push_back(RegistryKey{"Other", {}, {}, {}, {}});
+    EXPECT_NE(copy.Find({"OTHER"}), nullptr);
+
+    const std::string text = RegistryExport::Serialise(root);
+    auto read = RegistryExport::Parse(text);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read, root);
+    EXPECT_LT(text.find("[HKEY_CURRENT_USER\\software\\Key2999]"),
+              text.find("[HKEY_CURRENT_USER\\software\\Key0]"));
+}
+
+// Found by fuzzing: a 60 KB file of one key line 30000 levels deep was
+// written back as gigabytes, every key being named by its whole path. Keys
+// nest at most 512 levels deep, as in the system's registry.
+TEST(RegistryHiveTest, KeysNestUpToTheRegistrysDepth)
+{
+    auto read = RegistryExport::Parse("Windows Registry Editor Version 5.00\n\n" + Deep(512));
+    ASSERT_TRUE(read.has_value()) << read.error().reason;
+    auto again = RegistryExport::Parse(RegistryExport::Serialise(*read));
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(*again, *read);
+    auto refused = RegistryExport::Parse("Windows Registry Editor Version 5.00\n\n" + Deep(30000));
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error().line, 3);
 }
 
 TEST(RegistryHiveTest, PathsSplitOnlyOnSingleByteBackslashes)

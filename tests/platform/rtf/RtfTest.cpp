@@ -142,6 +142,9 @@ const ReadCase kReadCases[] = {
     {"HexEscapeAtEnd", R"({\rtf1 ab\')", "[]ab"},
     {"BackslashAtEnd", R"({\rtf1 ab\)", "[]ab"},
     {"HexEscapeWithOneDigit", R"({\rtf1 a\'4zb})", "[]azb"},
+    // Raw CR and LF are the stream's own line breaks; escaped, they are text
+    // (the coloured stream sends a script's CR inside a line that way).
+    {"EscapedCarriageReturnIsTextRawOneIsNot", "{\\rtf1 a\\'0db\r\nc\rd\\'0a}", "[]a\rbcd\\n"},
     {"HugeParameters", R"({\rtf1 a\fs99999999999999999999 b\cf-99999999999 c\u99999999999 xd})",
      "[]a[fs:32767]bc?d"},
     {"HugeUcSkipsToGroupEnd", R"({\rtf1{\uc99999999999\u26085 skipped \par text}kept})", "[]日kept"},

@@ -47,12 +47,21 @@ INSTANTIATE_TEST_SUITE_P(
                       // outside a range is a character of its own and never takes
                       // the byte after it along.
                       ToUnicodeCase{"LastLowLead", "\x9f\x40\x9f\xfc", Q(u"檗滌")},
-                      ToUnicodeCase{"ByteAfterLowLeads", "\xa0" "a", Q(u"\uFFFDa")},
+                      ToUnicodeCase{"ByteAfterLowLeads",
+                                    "\xa0"
+                                    "a",
+                                    Q(u"\uFFFDa")},
                       ToUnicodeCase{"LastKatakanaAndFirstHighLead", "\xdf\xe0\x40", Q(u"ﾟ漾")},
                       ToUnicodeCase{"LastHighLead", "\xfc\x40", Q(u"髜")},
-                      ToUnicodeCase{"ByteAfterHighLeads", "\xfd" "a", Q(u"\uFFFDa")},
+                      ToUnicodeCase{"ByteAfterHighLeads",
+                                    "\xfd"
+                                    "a",
+                                    Q(u"\uFFFDa")},
                       ToUnicodeCase{"TrailEdges", "\x81\x80\x81\xfc", Q(u"÷◯")},
-                      ToUnicodeCase{"ByteAfterTrails", "\x81\xfd" "a", Q(u"\uFFFD\uFFFDa")},
+                      ToUnicodeCase{"ByteAfterTrails",
+                                    "\x81\xfd"
+                                    "a",
+                                    Q(u"\uFFFD\uFFFDa")},
                       ToUnicodeCase{"DeleteIsNoTrail", "\x81\x7f", Q(u"\uFFFD\x7f")}),
     CaseName);
 
@@ -84,6 +93,47 @@ INSTANTIATE_TEST_SUITE_P(
                       FromUnicodeCase{"LoneHighSurrogate", Q(u"a") + QChar(0xD800) + Q(u"あ"), "a?\x82\xa0"},
                       FromUnicodeCase{"HighSurrogateAtEnd", Q(u"a") + QChar(0xD800), "a?"}),
     CaseName);
+
+// Text converts as its characters would one by one, whatever stands beside
+// a character code page 932 cannot hold or a surrogate out of its pair.
+TEST(SjisTest, FromUnicodeGivesEachCharacterAsItWouldAlone)
+{
+    const QString pieces[] = {Q(u"a"),
+                              Q(u"\\"),
+                              Q(u"あ"),
+                              Q(u"ｱ"),
+                              Q(u"表"),
+                              Q(u"①"),
+                              Q(u"纊"),
+                              Q(u"\u00E9"),
+                              Q(u"\u2603"),
+                              Q(u"\U0001F600"),
+                              QString(QChar(0xD800)),
+                              QString(QChar(0xDC00)),
+                              Q(u"\uFFFD"),
+                              Q(u"～"),
+                              Q(u"\u00A5"),
+                              Q(u"\r\n"),
+                              Q(u"\uE000")};
+    std::uint32_t random = 12345;
+    for (int round = 0; round < 400; ++round) {
+        QString text;
+        std::string alone;
+        const int count = int(random % 24);
+        for (int k = 0; k < count; ++k) {
+            random = random * 1103515245u + 12345u;
+            text += pieces[(random >> 8) % std::size(pieces)];
+        }
+        // The characters one by one, cut as the conversion cuts them: a
+        // surrogate pair is one, a lone high surrogate goes with what follows.
+        for (qsizetype i = 0; i < text.size();) {
+            const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            alone += sjis::FromUnicode(text.mid(i, n));
+            i += n;
+        }
+        ASSERT_EQ(sjis::FromUnicode(text), alone) << text.toStdString();
+    }
+}
 
 TEST(SjisTest, LeadAndTrailRangesEndWhereCodePage932Ends)
 {
