@@ -14,6 +14,8 @@
 #include "publish/PublishChecks.h"
 #include "publish/PublishHooks.h"
 
+#include "BenchFtpServer.h"
+
 #include <QApplication>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -29,34 +31,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Server {
-    QProcess process;
-    int port = 0;
-    explicit Server(const std::string& root)
-    {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(
-            QStringLiteral("/usr/bin/python3"),
-            {QStringLiteral(KESTRIX_SOURCE_DIR "/tests/ftpserver.py"), QString::fromStdString(root)});
-        process.waitForStarted();
-        while (!process.canReadLine() && process.waitForReadyRead(10000)) {
-        }
-        port = process.readLine().trimmed().toInt();
-    }
-    ~Server()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
-    std::string Address() const { return "127.0.0.1:" + std::to_string(port); }
-};
-
-double Seconds(const std::function<void()>& run)
-{
-    auto start = std::chrono::steady_clock::now();
-    run();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using bench::Seconds;
+using Server = bench::FtpServer;
 
 // A CGI script of about 4 KB, different per number and version.
 std::string Script(int number, int version)

@@ -4,6 +4,7 @@
 // as a hosting server does, and a sink that records what the upload reports.
 #pragma once
 
+#include "FreePort.h"
 #include "FtpTestServer.h"
 #include "ScriptedUi.h"
 #include "TempDir.h"
@@ -32,19 +33,6 @@ namespace fs = std::filesystem;
 inline std::string J(const char* utf8)
 {
     return sjis::FromUtf8(utf8);
-}
-
-inline int FreePort()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(s);
-    return ntohs(address.sin_port);
 }
 
 inline bool PortAnswers(int port)

@@ -3,6 +3,7 @@
 // under the root with its scripts still executable, the address built and
 // handed to the browser, and the page fetched over HTTP from that address.
 // The browser launch is the one part observed instead of run.
+#include "FreePort.h"
 #include "RunFixture.h"
 
 #include "platform/NamedCase.h"
@@ -25,19 +26,6 @@ using namespace runtest;
 namespace fs = std::filesystem;
 
 const std::string kServer = KESTRIX_SOURCE_DIR "/src/res/kestrix-cgi-server";
-
-int FreePort()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(s);
-    return ntohs(address.sin_port);
-}
 
 // GET of an "http://127.0.0.1:port/path" address; the whole response, or
 // empty when nothing answers.
