@@ -9,6 +9,7 @@
 #include <Poco/Net/SocketAddress.h>
 #include <Poco/Net/SocketStream.h>
 #include <Poco/Net/StreamSocket.h>
+#include <Poco/Net/StreamSocketImpl.h>
 #include <Poco/Timespan.h>
 
 #include <algorithm>
@@ -17,6 +18,24 @@
 #include <istream>
 #include <ostream>
 #include <sstream>
+
+// The control connection's socket. Poco reads a reply of several lines
+// ("220-Welcome" ... "220 ready") until its last line comes, and when the
+// server hangs up before that it reads the end of the stream again and
+// again, for ever. On the control connection the end of the stream always
+// means the server has gone, so here it is an error like any lost
+// connection.
+class ControlSocketImpl : public Poco::Net::StreamSocketImpl {
+public:
+    using StreamSocketImpl::receiveBytes;
+    int receiveBytes(void* buffer, int length, int flags = 0) override
+    {
+        const int n = StreamSocketImpl::receiveBytes(buffer, length, flags);
+        if (n == 0 && length > 0)
+            throw Poco::Net::ConnectionResetException("the server closed the connection");
+        return n;
+    }
+};
 
 // The session with the parts of Poco's that a listing by MLSD and the
 // file transfers need. A transfer moves its bytes through a 64 KB buffer of
@@ -66,6 +85,19 @@ public:
             sent += static_cast<std::size_t>(n);
         }
         end = 0;
+    }
+
+    // The server's greeting, read once the session is whole. Read by the
+    // constructor instead, a refused or missing greeting throws from it and
+    // leaves the control socket open: the server keeps a connection the
+    // program has forgotten, one for every failed attempt.
+    void ReadGreeting()
+    {
+        std::string response;
+        const int status = _pControlSocket->receiveStatusMessage(response);
+        if (status / 100 != 2)
+            throw Poco::Net::FTPException("Cannot login to server", response.empty() ? "connection lost" : response,
+                                          status);
     }
 
     Poco::Net::StreamSocket data;
@@ -167,13 +199,14 @@ CFtpConnection::Connect(const std::string& server, const std::string& user, cons
             return std::unexpected(InternetError{ERROR_INTERNET_NAME_NOT_RESOLVED, address->host});
         }
         report(INTERNET_STATUS_NAME_RESOLVED, socketAddress.host().toString());
-        Poco::Net::StreamSocket socket;
+        Poco::Net::StreamSocket socket(new ControlSocketImpl);
         socket.connect(socketAddress, kTimeout);
         report(INTERNET_STATUS_CONNECTED_TO_SERVER, socketAddress.toString());
         socket.setReceiveTimeout(kTimeout);
         socket.setSendTimeout(kTimeout);
-        session = std::make_unique<FtpSession>(socket, true);
+        session = std::make_unique<FtpSession>(socket, false);
         session->setTimeout(kTimeout);
+        session->ReadGreeting();
         session->setPassive(false);
         session->login(user.empty() ? "anonymous" : user, user.empty() ? std::string() : password);
         session->setFileType(Poco::Net::FTPClientSession::TYPE_BINARY);

@@ -5,10 +5,17 @@
 #include "platform/wininet/CFtpConnection.h"
 #include "platform/wininet/CFtpFileFind.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -146,6 +153,65 @@ TEST(FtpConnect, AWrongPasswordFailsWithTheServersReplyAndNeverEchoesThePassword
     EXPECT_EQ(connection.error().code, ERROR_INTERNET_EXTENDED_ERROR);
     EXPECT_TRUE(connection.error().response.starts_with("530")) << connection.error().response;
     EXPECT_EQ(connection.error().response.find("wrong secret"), std::string::npos);
+}
+
+// A server that turns the session away and then waits: the program must
+// hang up, or the server keeps a connection for every failed attempt (and
+// a busy server counts them against its limit). A server that hangs up in
+// the middle of a reply of several lines is a lost connection, not a wait
+// for the rest of the reply without end.
+TEST(FtpConnect, AServerThatTurnsTheSessionAwaySeesTheConnectionClosed)
+{
+    const struct {
+        const char* replies;
+        const char* reply;
+        bool serverHangsUp;
+    } cases[] = {
+        {"421 Too many users\r\n", "421 Too many users", false},
+        {"220 ready\r\n530 Login incorrect\r\n", "530 Login incorrect", false},
+        {"220-Welcome\r\n", "", true},
+        {"220 ready\r\n331 password\r\n230-Logged in\r\n230-", "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply);
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ASSERT_EQ(::listen(listener, 1), 0);
+        ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        bool hungUp = false;
+        std::thread server([&] {
+            const int control = ::accept(listener, nullptr, nullptr);
+            const std::string replies = c.replies;
+            ASSERT_EQ(::send(control, replies.data(), replies.size(), MSG_NOSIGNAL), ssize_t(replies.size()));
+            if (c.serverHangsUp)
+                ::shutdown(control, SHUT_WR);
+            char buffer[256];
+            pollfd wait{control, POLLIN, 0};
+            while (::poll(&wait, 1, 10000) == 1) {
+                if (::recv(control, buffer, sizeof buffer, 0) <= 0) {
+                    hungUp = true;
+                    break;
+                }
+            }
+            ::close(control);
+        });
+        auto connection =
+            CFtpConnection::Connect("127.0.0.1:" + std::to_string(ntohs(address.sin_port)), "kx", "pa ss");
+        server.join();
+        ::close(listener);
+        ASSERT_FALSE(connection);
+        if (c.serverHangsUp) {
+            EXPECT_EQ(connection.error().code, ERROR_INTERNET_CONNECTION_ABORTED);
+        } else {
+            EXPECT_EQ(connection.error().code, ERROR_INTERNET_EXTENDED_ERROR);
+            EXPECT_TRUE(connection.error().response.starts_with(c.reply)) << connection.error().response;
+        }
+        EXPECT_TRUE(hungUp);
+    }
 }
 
 TEST(FtpConnect, NothingListeningIsCannotConnectAndABadHostIsNotResolved)
