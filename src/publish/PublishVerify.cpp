@@ -94,7 +94,11 @@ std::vector<PublishProbe> PublishVerify::Run(const std::string& publicUrl,
                 loop.quit();
         });
     }
+    // The windows repaint while the answers come, but clicks and keys wait
+    // until the check is over: a command started meanwhile would run
+    // inside the publish, on the project it is publishing. Each request
+    // gives up after timeoutMs, so the wait is bounded.
     if (pending > 0)
-        loop.exec();
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
     return probes;
 }
