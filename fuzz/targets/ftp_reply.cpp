@@ -206,9 +206,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                 CheckError(entries.error(), passwordSent);
             if (auto found = ftp.Find("/www/a.cgi"); found && *found)
                 FUZZ_CHECK((*found)->name == "a.cgi", "found another name");
-            if (!ftp.SetCurrentDirectory("/www") || !ftp.CreateDirectory("new") || !ftp.Rename("a.cgi", "b.cgi") ||
-                !ftp.Remove("old.cgi") || !ftp.RemoveDirectory("tmp") || !ftp.Site("CHMOD 755 b.cgi"))
-                CheckError(ftp.LastError(), passwordSent);
+            // Each command is sent whatever became of the one before.
+            const auto check = [&](bool done) {
+                if (!done)
+                    CheckError(ftp.LastError(), passwordSent);
+            };
+            check(ftp.SetCurrentDirectory("/www"));
+            check(ftp.CreateDirectory("new"));
+            check(ftp.Rename("a.cgi", "b.cgi"));
+            check(ftp.Remove("old.cgi"));
+            check(ftp.RemoveDirectory("tmp"));
+            check(ftp.Site("CHMOD 755 b.cgi"));
             if (ftp.OpenFile("b.cgi", CFtpConnection::FileAccess::Read)) {
                 char block[1024];
                 std::size_t total = 0;
