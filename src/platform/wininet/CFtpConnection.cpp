@@ -20,21 +20,37 @@
 #include <sstream>
 
 // The control connection's socket. Poco reads a reply of several lines
-// ("220-Welcome" ... "220 ready") until its last line comes, and when the
-// server hangs up before that it reads the end of the stream again and
-// again, for ever. On the control connection the end of the stream always
-// means the server has gone, so here it is an error like any lost
-// connection.
+// ("220-Welcome" ... "220 ready") until its last line comes, keeping every
+// line. When the server hangs up before that, it reads the end of the
+// stream again and again, for ever; a server that never sends the last
+// line fills the memory. On the control connection the end of the stream
+// always means the server has gone, so here it is an error like any lost
+// connection, and so is a reply longer than any server writes (counted
+// from the last command sent).
 class ControlSocketImpl : public Poco::Net::StreamSocketImpl {
 public:
+    static constexpr std::size_t kLongestReply = 1024 * 1024;
+
     using StreamSocketImpl::receiveBytes;
     int receiveBytes(void* buffer, int length, int flags = 0) override
     {
         const int n = StreamSocketImpl::receiveBytes(buffer, length, flags);
         if (n == 0 && length > 0)
             throw Poco::Net::ConnectionResetException("the server closed the connection");
+        if (n > 0 && (received_ += static_cast<std::size_t>(n)) > kLongestReply)
+            throw Poco::Net::ConnectionResetException("the server's reply has no end");
         return n;
     }
+
+    using StreamSocketImpl::sendBytes;
+    int sendBytes(const void* buffer, int length, int flags = 0) override
+    {
+        received_ = 0;
+        return StreamSocketImpl::sendBytes(buffer, length, flags);
+    }
+
+private:
+    std::size_t received_ = 0;
 };
 
 // The session with the parts of Poco's that a listing by MLSD and the
