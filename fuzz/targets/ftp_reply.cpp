@@ -20,7 +20,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <thread>
@@ -41,16 +40,16 @@ void Await(int fd, short events, const char* what)
     FUZZ_CHECK(::poll(&wait, 1, 3000) == 1, what);
 }
 
-bool SendAll(int fd, std::string_view bytes)
+// Sends bytes until they are gone or the client has hung up.
+void SendAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
         Await(fd, POLLOUT, "the client takes none of the data it asked for");
         const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (n <= 0)
-            return false;
+            return;
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
-    return true;
 }
 
 int ConnectTo(int port)

@@ -70,7 +70,7 @@ public:
             text << in.rdbuf();
         }
         data.close();
-        EndTransfer("Cannot list directory");
+        ExpectReply("Cannot list directory");
         return text.str();
     }
 
@@ -81,9 +81,14 @@ public:
         begin = end = 0;
     }
 
-    // The transfer's closing reply (226), read here since Poco's own end of
-    // transfer only reads it for streams it opened itself.
-    void EndTransfer(const std::string& what)
+    // One reply that comes without a command of its own, which must be a
+    // success: a transfer's closing reply (226), read here since Poco's own
+    // end of transfer only reads it for streams it opened itself, and the
+    // server's greeting. The greeting is read once the session is whole:
+    // read by the constructor, a refused or missing greeting throws from it
+    // and leaves the control socket open, so the server keeps a connection
+    // the program has forgotten, one for every failed attempt.
+    void ExpectReply(const std::string& what)
     {
         std::string response;
         int status = _pControlSocket->receiveStatusMessage(response);
@@ -101,19 +106,6 @@ public:
             sent += static_cast<std::size_t>(n);
         }
         end = 0;
-    }
-
-    // The server's greeting, read once the session is whole. Read by the
-    // constructor instead, a refused or missing greeting throws from it and
-    // leaves the control socket open: the server keeps a connection the
-    // program has forgotten, one for every failed attempt.
-    void ReadGreeting()
-    {
-        std::string response;
-        const int status = _pControlSocket->receiveStatusMessage(response);
-        if (status / 100 != 2)
-            throw Poco::Net::FTPException("Cannot login to server", response.empty() ? "connection lost" : response,
-                                          status);
     }
 
     Poco::Net::StreamSocket data;
@@ -222,10 +214,11 @@ CFtpConnection::Connect(const std::string& server, const std::string& user, cons
         socket.setSendTimeout(kTimeout);
         session = std::make_unique<FtpSession>(socket, false);
         session->setTimeout(kTimeout);
-        session->ReadGreeting();
+        session->ExpectReply("Cannot login to server");
         session->setPassive(false);
+        // The login ends with TYPE I: the session's file type is binary
+        // from the start.
         session->login(user.empty() ? "anonymous" : user, user.empty() ? std::string() : password);
-        session->setFileType(Poco::Net::FTPClientSession::TYPE_BINARY);
     } catch (const std::exception& e) {
         CFtpConnection failed(nullptr, {});
         return std::unexpected(failed.Fail(e));
@@ -413,7 +406,7 @@ std::expected<void, InternetError> CFtpConnection::CloseFile()
             s.data.shutdownSend();
         }
         s.data.close();
-        s.EndTransfer(openAccess_ == FileAccess::Write ? "Cannot upload file" : "Cannot download file");
+        s.ExpectReply(openAccess_ == FileAccess::Write ? "Cannot upload file" : "Cannot download file");
     } catch (const std::exception& e) {
         return std::unexpected(Fail(e));
     }
